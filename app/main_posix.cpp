@@ -1,0 +1,7 @@
+#include "app/updater.h"
+#include "platform/posix/posix_system.h"
+
+int main(int argc, char** argv) {
+    platform::posix::setCommandLine(argc, argv);
+    return app::runUpdater();
+}

@@ -1,0 +1,34 @@
+#include "app/path_helpers.h"
+
+#include "platform/process.h"
+#include "support/multibyte.h"
+
+namespace app {
+
+namespace {
+constexpr uint32_t kModulePathBuffer = 520;
+}
+
+bool isSeparatorAt(const std::string& text, size_t index) { return support::isPathSeparatorAt(text, index); }
+
+std::string getModulePath() {
+    char buffer[kModulePathBuffer] = {};
+    uint32_t length = platform::process().getModuleFileName(buffer, kModulePathBuffer);
+    // A path cut at the buffer's end would name another folder; it counts as no path at all.
+    if (length == 0 || length >= kModulePathBuffer) return {};
+    return std::string(buffer, length);
+}
+
+std::string getParentFolder(const std::string& path) {
+    for (size_t index = path.size(); index-- > 1;) {
+        if (isSeparatorAt(path, index)) return path.substr(0, index);
+    }
+    return {};
+}
+
+void ensureTrailingSeparator(std::string& path) {
+    if (path.empty() || isSeparatorAt(path, path.size() - 1)) return;
+    path += '\\';
+}
+
+}  // namespace app

@@ -1,0 +1,136 @@
+#include "manifest/manifest_problems.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "support/multibyte.h"
+
+namespace manifest {
+namespace {
+
+bool terminated(const char* text, size_t width) { return std::memchr(text, 0, width) != nullptr; }
+
+void checkText(std::vector<ManifestProblem>& problems, const std::string& field, const char* text, size_t width) {
+    if (!terminated(text, width)) problems.push_back({field, "text has no terminator within its " + std::to_string(width) + " bytes"});
+}
+
+void checkSlots(std::vector<ManifestProblem>& problems, const std::string& header, const ShortcutSlot* slots) {
+    for (size_t k = 0; k < kShortcutSlotCount; ++k) {
+        std::string field = header + ".shortcuts[" + std::to_string(k) + "]";
+        const ShortcutSlot& slot = slots[k];
+        if (!terminated(slot.nameTemplate, sizeof slot.nameTemplate)) {
+            checkText(problems, field + ".nameTemplate", slot.nameTemplate, sizeof slot.nameTemplate);
+        } else if (slot.nameTemplate[0] != '\0') {
+            checkText(problems, field + ".target", slot.target, sizeof slot.target);
+        }
+    }
+}
+
+std::vector<ManifestProblem> sizeProblems(uint64_t headerSize, uint32_t entryCount, uint64_t fileSize) {
+    // 64-bit arithmetic: 2^32 records of 280 bytes cannot overflow it.
+    uint64_t expected = headerSize + static_cast<uint64_t>(entryCount) * sizeof(ManifestEntry);
+    if (fileSize == expected) return {};
+    return {{"file size", "file is " + std::to_string(fileSize) + " bytes; a header and " + std::to_string(entryCount) +
+                              " entries take " + std::to_string(expected)}};
+}
+
+std::string entryField(uint32_t index) { return "entry " + std::to_string(index) + " name"; }
+
+bool nameProblems(std::vector<ManifestProblem>& problems, const ManifestEntry& entry, uint32_t index) {
+    if (!terminated(entry.name, sizeof entry.name)) {
+        checkText(problems, entryField(index), entry.name, sizeof entry.name);
+        return true;
+    }
+    if (entry.name[0] == '\0') {
+        problems.push_back({entryField(index), "name is empty"});
+        return true;
+    }
+    return false;
+}
+
+bool isReservedDeviceName(std::string_view component) {
+    // The device is named whatever follows a dot: "nul.txt" opens NUL on Windows.
+    std::string_view base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    std::string upper;
+    for (char c : base) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    if (upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) && upper[3] >= '1' && upper[3] <= '9') return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<ManifestProblem> findUpdateSizeProblems(const UpdateHeader& header, uint64_t fileSize) {
+    return sizeProblems(sizeof(UpdateHeader), header.entryCount, fileSize);
+}
+
+std::vector<ManifestProblem> findUninstallSizeProblems(const UninstallHeader& header, uint64_t fileSize) {
+    return sizeProblems(sizeof(UninstallHeader), header.entryCount, fileSize);
+}
+
+std::vector<ManifestProblem> findUpdateHeaderProblems(const UpdateHeader& header) {
+    std::vector<ManifestProblem> problems;
+    checkText(problems, "UpdateHeader.title", header.title, kHeaderTextWidth);
+    checkText(problems, "UpdateHeader.updateName", header.updateName, kHeaderTextWidth);
+    checkText(problems, "UpdateHeader.note", header.note, kHeaderTextWidth);
+    checkText(problems, "UpdateHeader.productName", header.productName, kHeaderTextWidth);
+    checkText(problems, "UpdateHeader.registryKey", header.registryKey, kHeaderTextWidth);
+    checkText(problems, "UpdateHeader.registryValue", header.registryValue, kHeaderTextWidth);
+    for (size_t k = 0; k < kCarriedStringCount; ++k) {
+        checkText(problems, "UpdateHeader.carriedStrings[" + std::to_string(k) + "]", header.carriedStrings[k], kHeaderTextWidth);
+    }
+    checkSlots(problems, "UpdateHeader", header.shortcuts);
+    return problems;
+}
+
+std::vector<ManifestProblem> findUninstallHeaderProblems(const UninstallHeader& header) {
+    // carriedStrings and the reserved area are only ever overwritten or written back, never read.
+    std::vector<ManifestProblem> problems;
+    checkText(problems, "UninstallHeader.templateArgument", header.templateArgument, kHeaderTextWidth);
+    checkText(problems, "UninstallHeader.shortcutFolderTemplate", header.shortcutFolderTemplate, kHeaderTextWidth);
+    checkSlots(problems, "UninstallHeader", header.shortcuts);
+    return problems;
+}
+
+std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entries, uint32_t count) {
+    std::vector<ManifestProblem> problems;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (nameProblems(problems, entries[i], i)) continue;
+        if (std::string why = entryNameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
+    }
+    return problems;
+}
+
+std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* entries, uint32_t count) {
+    std::vector<ManifestProblem> problems;
+    for (uint32_t i = 0; i < count; ++i) nameProblems(problems, entries[i], i);
+    return problems;
+}
+
+std::string entryNameProblem(const char* name) {
+    std::string_view text(name);
+    if (text.empty()) return "name is empty";
+    if (support::isPathSeparatorAt(text, 0)) return "name starts with a separator";
+    // ':' and '.' are never trail bytes in code page 932, so a plain byte search finds only
+    // real ones.
+    if (text.find(':') != std::string_view::npos) return "name holds a ':' (drive letter or stream)";
+
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !support::isPathSeparatorAt(text, i)) continue;
+        std::string_view component = text.substr(start, i - start);
+        start = i + 1;
+        // A directory entry's trailing separator leaves an empty last component; an empty
+        // component in the middle ("a\\\\b") is harmless to the system.
+        if (component.empty()) continue;
+        if (component == "." || component == "..") return "name has a \".\" or \"..\" component";
+        // The last byte of a component is a dot or a blank only when it is a character of its
+        // own: both values are below code page 932's trail-byte range.
+        if (component.back() == '.' || component.back() == ' ') return "a component of the name ends in a dot or a blank";
+        if (isReservedDeviceName(component)) return "a component of the name is a reserved device name";
+    }
+    return {};
+}
+
+}  // namespace manifest

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "manifest/layouts.h"
+
+// What makes a manifest unusable, found before any of it is used. The loaders refuse a file
+// with any problem; the vendors' tool reports them all.
+namespace manifest {
+
+struct ManifestProblem {
+    std::string field;   // "UpdateHeader.title", "entry 3 name", "file size"
+    std::string reason;  // English, for the tool's report
+};
+
+// The file's length must be exactly the header and entryCount records; checked before any
+// allocation, so a huge count asks for nothing.
+std::vector<ManifestProblem> findUpdateSizeProblems(const UpdateHeader& header, uint64_t fileSize);
+std::vector<ManifestProblem> findUninstallSizeProblems(const UninstallHeader& header, uint64_t fileSize);
+
+// Texts the updater interprets must end within their width.
+std::vector<ManifestProblem> findUpdateHeaderProblems(const UpdateHeader& header);
+std::vector<ManifestProblem> findUninstallHeaderProblems(const UninstallHeader& header);
+
+// Every name must be terminated and not empty; an update entry's name must also stay inside
+// the installation and the data folder (see entryNameProblem).
+std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entries, uint32_t count);
+std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* entries, uint32_t count);
+
+// Why a relative name could reach outside its folder or name a device, or empty when it is
+// safe: a leading separator, a ':' (drive letters, alternate data streams), a "." or ".."
+// component, a component that ends in a dot or a blank (Windows drops those, so the name
+// would mean another file), or a reserved device name with or without an extension.
+std::string entryNameProblem(const char* name);
+
+}  // namespace manifest

@@ -1,0 +1,53 @@
+#include <cstring>
+
+#include "manifest/manifests.h"
+
+namespace manifest {
+
+bool namesMatch(const char* a, const char* b) {
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; };
+    for (size_t i = 0;; ++i) {
+        unsigned char x = fold(static_cast<unsigned char>(a[i]));
+        unsigned char y = fold(static_cast<unsigned char>(b[i]));
+        if (x != y) return false;
+        if (x == '\0') return true;
+    }
+}
+
+uint32_t UninstallManifest::findEntry(const char* name) const {
+    for (uint32_t i = 0; i < header.entryCount; ++i) {
+        if (namesMatch(entries[i].name, name)) return i;
+    }
+    return header.entryCount;
+}
+
+void UninstallManifest::appendEntry(const ManifestEntry& updateEntry) {
+    ManifestEntry& slot = entries[header.entryCount];
+    std::memcpy(slot.name, updateEntry.name, std::strlen(updateEntry.name) + 1);
+    slot.size = updateEntry.size;
+    slot.extra = updateEntry.extra;
+    if (!isDirectoryEntry(updateEntry)) {
+        header.fileCount += 1;
+        header.totalBytes += updateEntry.size;
+    }
+    header.entryCount += 1;
+}
+
+void UninstallManifest::updateEntry(uint32_t index, const ManifestEntry& updateEntry) {
+    ManifestEntry& entry = entries[index];
+    if (isDirectoryEntry(entry)) return;
+    // Unsigned arithmetic: wraps modulo 2^64, as the record has always done.
+    header.totalBytes = header.totalBytes + updateEntry.size - entry.size;
+    entry.size = updateEntry.size;
+    entry.extra = updateEntry.extra;
+}
+
+void UninstallManifest::removeEntry(uint32_t index, const ManifestEntry& updateEntry) {
+    if (isDirectoryEntry(entries[index])) return;
+    for (uint32_t i = index + 1; i < header.entryCount; ++i) entries[i - 1] = entries[i];
+    header.entryCount -= 1;
+    header.fileCount -= 1;
+    header.totalBytes -= updateEntry.size;
+}
+
+}  // namespace manifest

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// A system file handle. `kInvalidFileHandle` is what a failed `createFile` returns, as
+// INVALID_HANDLE_VALUE is for CreateFileA.
+using FileHandle = void*;
+inline FileHandle const kInvalidFileHandle = reinterpret_cast<FileHandle>(static_cast<intptr_t>(-1));
+
+// Win32 values, kept so that callers pass what the system would be passed.
+inline constexpr uint32_t kGenericRead = 0x80000000u;
+inline constexpr uint32_t kGenericWrite = 0x40000000u;
+inline constexpr uint32_t kFileShareRead = 0x1;
+inline constexpr uint32_t kFileShareWrite = 0x2;
+inline constexpr uint32_t kCreateAlways = 2;
+inline constexpr uint32_t kOpenExisting = 3;
+inline constexpr uint32_t kOpenAlways = 4;
+inline constexpr uint32_t kFileBegin = 0;
+inline constexpr uint32_t kFileCurrent = 1;
+inline constexpr uint32_t kFileEnd = 2;
+
+class Files {
+public:
+    virtual ~Files() = default;
+
+    // CreateFileA(path, access, share, no security attributes, disposition,
+    // FILE_ATTRIBUTE_NORMAL, no template). A directory cannot be opened; a read-only file
+    // cannot be opened for writing; an open that the sharing of another open handle on the
+    // same file forbids fails.
+    virtual FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) = 0;
+
+    // ReadFile / WriteFile: false when the call fails; otherwise *transferred holds the bytes
+    // moved, which may be fewer than asked (end of file, or a disk that filled up midway).
+    virtual bool readFile(FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) = 0;
+    virtual bool writeFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) = 0;
+
+    // GetFileSize: the low 32 bits of the size; the high 32 bits through *high when given.
+    virtual uint32_t getFileSize(FileHandle file, uint32_t* high) = 0;
+
+    // SetFilePointer: moves by the 64-bit distance (*distanceHigh:distanceLow, or distanceLow
+    // sign-extended when distanceHigh is null) from `method`'s origin; returns the new
+    // position's low word and stores its high word in *distanceHigh.
+    virtual uint32_t setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) = 0;
+
+    virtual bool closeHandle(FileHandle file) = 0;
+
+    static Files* replace(Files* replacement);
+};
+
+// The service in force: the build's own, or a test's replacement.
+Files& files();
+
+}  // namespace platform

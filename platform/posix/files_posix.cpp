@@ -1,0 +1,155 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/posix/posix_system.h"
+
+namespace platform {
+namespace {
+
+// One open handle. Windows enforces the sharing of every open handle against every new open
+// of the same file; the host does not, so the handles of this process are kept in a table
+// and checked the same way.
+struct OpenFile {
+    int descriptor;
+    dev_t device;
+    ino_t inode;
+    uint32_t access;
+    uint32_t share;
+};
+
+bool sharingAllows(const OpenFile& held, uint32_t access, uint32_t share) {
+    if ((access & kGenericRead) && !(held.share & kFileShareRead)) return false;
+    if ((access & kGenericWrite) && !(held.share & kFileShareWrite)) return false;
+    if ((held.access & kGenericRead) && !(share & kFileShareRead)) return false;
+    if ((held.access & kGenericWrite) && !(share & kFileShareWrite)) return false;
+    return true;
+}
+
+class PosixFiles final : public Files {
+public:
+    FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override {
+        std::string hostPath = posix::hostPathOf(path);
+        if (hostPath.empty()) return kInvalidFileHandle;
+
+        struct stat existing {};
+        bool exists = ::stat(hostPath.c_str(), &existing) == 0;
+        if (exists && S_ISDIR(existing.st_mode)) return kInvalidFileHandle;
+        if (!exists && disposition == kOpenExisting) return kInvalidFileHandle;
+        // The read-only attribute is the missing owner-write bit. Windows refuses write access
+        // to such a file for every user; the host would let root through, so it is checked here.
+        if (exists && (access & kGenericWrite) && !(existing.st_mode & S_IWUSR)) return kInvalidFileHandle;
+
+        int flags = (access & kGenericRead) && (access & kGenericWrite) ? O_RDWR : (access & kGenericWrite) ? O_WRONLY : O_RDONLY;
+        if (disposition != kOpenExisting) flags |= O_CREAT;
+        int descriptor = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
+        if (descriptor < 0) return kInvalidFileHandle;
+
+        struct stat opened {};
+        ::fstat(descriptor, &opened);
+        for (const OpenFile* held : open_) {
+            if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(*held, access, share)) {
+                ::close(descriptor);
+                return kInvalidFileHandle;
+            }
+        }
+        // Emptying comes only after the sharing check, so that a refused open leaves the file whole.
+        if (disposition == kCreateAlways && ::ftruncate(descriptor, 0) != 0) {
+            ::close(descriptor);
+            return kInvalidFileHandle;
+        }
+        auto* file = new OpenFile{descriptor, opened.st_dev, opened.st_ino, access, share};
+        open_.push_back(file);
+        return file;
+    }
+
+    bool readFile(FileHandle handle, void* buffer, uint32_t count, uint32_t* transferred) override {
+        *transferred = 0;
+        OpenFile* file = find(handle);
+        if (!file || !(file->access & kGenericRead)) return false;
+        auto* bytes = static_cast<char*>(buffer);
+        while (*transferred < count) {
+            ssize_t n = ::read(file->descriptor, bytes + *transferred, count - *transferred);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) break;
+            *transferred += static_cast<uint32_t>(n);
+        }
+        return true;
+    }
+
+    bool writeFile(FileHandle handle, const void* buffer, uint32_t count, uint32_t* transferred) override {
+        *transferred = 0;
+        OpenFile* file = find(handle);
+        if (!file || !(file->access & kGenericWrite)) return false;
+        auto* bytes = static_cast<const char*>(buffer);
+        while (*transferred < count) {
+            ssize_t n = ::write(file->descriptor, bytes + *transferred, count - *transferred);
+            if (n < 0 && errno == EINTR) continue;
+            // A disk that fills up midway: what was stored counts as a short success, and the
+            // next write fails, as the system reports it.
+            if (n <= 0) return *transferred > 0;
+            *transferred += static_cast<uint32_t>(n);
+        }
+        return true;
+    }
+
+    uint32_t getFileSize(FileHandle handle, uint32_t* high) override {
+        OpenFile* file = find(handle);
+        struct stat status {};
+        if (!file || ::fstat(file->descriptor, &status) != 0) {
+            if (high) *high = 0;
+            return 0xFFFFFFFFu;
+        }
+        uint64_t size = static_cast<uint64_t>(status.st_size);
+        if (high) *high = static_cast<uint32_t>(size >> 32);
+        return static_cast<uint32_t>(size);
+    }
+
+    uint32_t setFilePointer(FileHandle handle, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) override {
+        OpenFile* file = find(handle);
+        int64_t distance = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                                                               static_cast<uint32_t>(distanceLow))
+                                        : static_cast<int64_t>(distanceLow);
+        int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : SEEK_END;
+        off_t position = file ? ::lseek(file->descriptor, static_cast<off_t>(distance), whence) : -1;
+        if (position < 0) return 0xFFFFFFFFu;
+        if (distanceHigh) *distanceHigh = static_cast<int32_t>(static_cast<uint64_t>(position) >> 32);
+        return static_cast<uint32_t>(position);
+    }
+
+    bool closeHandle(FileHandle handle) override {
+        for (auto it = open_.begin(); it != open_.end(); ++it) {
+            if (*it == handle) {
+                ::close((*it)->descriptor);
+                delete *it;
+                open_.erase(it);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    OpenFile* find(FileHandle handle) {
+        for (OpenFile* file : open_) {
+            if (file == handle) return file;
+        }
+        return nullptr;
+    }
+
+    std::vector<OpenFile*> open_;
+};
+
+}  // namespace
+
+Files& systemFiles() {
+    static PosixFiles instance;
+    return instance;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#include <iconv.h>
+
+#include <cerrno>
+
+#include "platform/text_encoding.h"
+
+namespace platform {
+namespace {
+
+// One conversion with iconv; false on an invalid or unconvertible sequence, with the input
+// offset where it stopped.
+bool convert(const char* to, const char* from, std::string_view input, std::string& output, size_t* badOffset) {
+    output.clear();
+    iconv_t converter = iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    bool ok = true;
+    char buffer[256];
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
+        output.append(buffer, out - buffer);
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+        // iconv counts characters it replaced instead of refusing them; with no //TRANSLIT
+        // suffix glibc refuses, but a non-zero count would mean a lossy conversion all the same.
+        if (result != static_cast<size_t>(-1) && result > 0) {
+            ok = false;
+            break;
+        }
+    }
+    if (!ok && badOffset) *badOffset = static_cast<size_t>(in - input.data());
+    iconv_close(converter);
+    return ok;
+}
+
+}  // namespace
+
+bool cp932ToUtf8(std::string_view cp932, std::string& utf8) { return convert("UTF-8", "CP932", cp932, utf8, nullptr); }
+
+bool utf8ToCp932(std::string_view utf8, std::string& cp932, size_t* badOffset) {
+    return convert("CP932", "UTF-8", utf8, cp932, badOffset);
+}
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+#include "platform/code_page.h"
+#include "platform/files.h"
+#include "platform/module_resources.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "platform/ui.h"
+
+namespace platform {
+
+// The build's own services, defined by the backend (platform/win32 or platform/posix).
+Files& systemFiles();
+Registry& systemRegistry();
+Ui& systemUi();
+CodePage& systemCodePage();
+Process& systemProcess();
+ModuleResources& systemModuleResources();
+
+namespace {
+Files* replacementFiles = nullptr;
+Registry* replacementRegistry = nullptr;
+Ui* replacementUi = nullptr;
+CodePage* replacementCodePage = nullptr;
+Process* replacementProcess = nullptr;
+ModuleResources* replacementModuleResources = nullptr;
+
+template <class T>
+T* exchange(T*& slot, T* value) {
+    T* previous = slot;
+    slot = value;
+    return previous;
+}
+}  // namespace
+
+Files& files() { return replacementFiles ? *replacementFiles : systemFiles(); }
+Registry& registry() { return replacementRegistry ? *replacementRegistry : systemRegistry(); }
+Ui& ui() { return replacementUi ? *replacementUi : systemUi(); }
+CodePage& codePage() { return replacementCodePage ? *replacementCodePage : systemCodePage(); }
+Process& process() { return replacementProcess ? *replacementProcess : systemProcess(); }
+ModuleResources& moduleResources() {
+    return replacementModuleResources ? *replacementModuleResources : systemModuleResources();
+}
+
+Files* Files::replace(Files* r) { return exchange(replacementFiles, r); }
+Registry* Registry::replace(Registry* r) { return exchange(replacementRegistry, r); }
+Ui* Ui::replace(Ui* r) { return exchange(replacementUi, r); }
+CodePage* CodePage::replace(CodePage* r) { return exchange(replacementCodePage, r); }
+Process* Process::replace(Process* r) { return exchange(replacementProcess, r); }
+ModuleResources* ModuleResources::replace(ModuleResources* r) { return exchange(replacementModuleResources, r); }
+
+}  // namespace platform

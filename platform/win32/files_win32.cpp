@@ -1,0 +1,47 @@
+#include <windows.h>
+
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+
+class Win32Files final : public Files {
+public:
+    FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override {
+        return CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    bool readFile(FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) override {
+        DWORD done = 0;
+        BOOL ok = ReadFile(file, buffer, count, &done, nullptr);
+        *transferred = done;
+        return ok != FALSE;
+    }
+    bool writeFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) override {
+        DWORD done = 0;
+        BOOL ok = WriteFile(file, buffer, count, &done, nullptr);
+        *transferred = done;
+        return ok != FALSE;
+    }
+    uint32_t getFileSize(FileHandle file, uint32_t* high) override {
+        DWORD highWord = 0;
+        DWORD low = GetFileSize(file, &highWord);
+        if (high) *high = highWord;
+        return low;
+    }
+    uint32_t setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) override {
+        LONG high = distanceHigh ? *distanceHigh : 0;
+        DWORD low = SetFilePointer(file, distanceLow, distanceHigh ? &high : nullptr, method);
+        if (distanceHigh) *distanceHigh = high;
+        return low;
+    }
+    bool closeHandle(FileHandle file) override { return CloseHandle(file) != FALSE; }
+};
+
+}  // namespace
+
+Files& systemFiles() {
+    static Win32Files instance;
+    return instance;
+}
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/text_encoding.h"
+
+namespace platform {
+namespace {
+constexpr UINT kCodePage932 = 932;
+}
+
+bool cp932ToUtf8(std::string_view cp932, std::string& utf8) {
+    utf8.clear();
+    if (cp932.empty()) return true;
+    int wideLength = MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+    if (wideLength <= 0) return false;
+    std::vector<wchar_t> wide(wideLength);
+    MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, cp932.data(), static_cast<int>(cp932.size()), wide.data(), wideLength);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return false;
+    utf8.resize(length);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
+    return true;
+}
+
+bool utf8ToCp932(std::string_view utf8, std::string& cp932, size_t* badOffset) {
+    cp932.clear();
+    // Character by character, so that the offset of the first one that cannot be held is known.
+    size_t offset = 0;
+    while (offset < utf8.size()) {
+        unsigned char lead = static_cast<unsigned char>(utf8[offset]);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        wchar_t wide[2];
+        int wideLength = length == 0 || offset + length > utf8.size()
+                             ? 0
+                             : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data() + offset,
+                                                   static_cast<int>(length), wide, 2);
+        char bytes[4];
+        BOOL usedDefault = FALSE;
+        int byteLength = wideLength <= 0 ? 0
+                                         : WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes,
+                                                               sizeof bytes, nullptr, &usedDefault);
+        if (byteLength <= 0 || usedDefault) {
+            if (badOffset) *badOffset = offset;
+            return false;
+        }
+        cp932.append(bytes, byteLength);
+        offset += length;
+    }
+    return true;
+}
+
+}  // namespace platform
