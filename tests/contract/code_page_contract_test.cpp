@@ -1,0 +1,49 @@
+// Code page 932 as the product classifies it. Under Wine the process must run in a Japanese
+// locale for the ANSI code page to be 932, as on the target systems.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/code_page.h"
+#include "platform/text_encoding.h"
+#include "support/multibyte.h"
+
+namespace {
+
+TEST(CodePageContract, TheAnsiCodePageIs932) { EXPECT_EQ(platform::codePage().activeCodePage(), 932u); }
+
+TEST(CodePageContract, LeadBytesAreThoseOfCodePage932) {
+    platform::CodePage& codePage = platform::codePage();
+    EXPECT_TRUE(codePage.isLeadByte(0x81));
+    EXPECT_TRUE(codePage.isLeadByte(0x95));
+    EXPECT_TRUE(codePage.isLeadByte(0x9F));
+    EXPECT_TRUE(codePage.isLeadByte(0xE0));
+    EXPECT_TRUE(codePage.isLeadByte(0xFC));
+    EXPECT_FALSE(codePage.isLeadByte(0x5C));
+    EXPECT_FALSE(codePage.isLeadByte(0x80));
+    EXPECT_FALSE(codePage.isLeadByte(0xA0));  // half-width katakana are single bytes
+    EXPECT_FALSE(codePage.isLeadByte(0xB7));
+    EXPECT_FALSE(codePage.isLeadByte('A'));
+}
+
+TEST(CodePageContract, TheTrailByte5CofAKanjiIsNoSeparator) {
+    const std::string path = "C:\\\x95\x5C";  // C:\表
+    EXPECT_TRUE(support::isPathSeparatorAt(path, 2));
+    EXPECT_FALSE(support::isPathSeparatorAt(path, 4));
+    EXPECT_FALSE(support::isSingleByteCharacterAt(path, 3));
+}
+
+TEST(CodePageContract, ConversionToAndFromUtf8RoundTripsAndRefusesWhatCodePage932Lacks) {
+    std::string utf8;
+    ASSERT_TRUE(platform::cp932ToUtf8("\x95\x5C\x83\x5C", utf8));  // 表ソ
+    EXPECT_EQ(utf8, u8"表ソ");
+    std::string back;
+    ASSERT_TRUE(platform::utf8ToCp932(utf8, back));
+    EXPECT_EQ(back, "\x95\x5C\x83\x5C");
+
+    size_t badOffset = 99;
+    EXPECT_FALSE(platform::utf8ToCp932(u8"ab\u00e9", back, &badOffset));  // é is not in code page 932
+    EXPECT_EQ(badOffset, 2u);
+}
+
+}  // namespace

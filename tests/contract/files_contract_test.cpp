@@ -1,0 +1,149 @@
+// What the product relies on from the file system, pinned on both backends: natively against
+// the POSIX implementation, under Wine against Win32.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+using namespace platform;
+
+class FilesContract : public ::testing::Test {
+protected:
+    testing_support::ScratchFolder folder;
+    Files& files = platform::files();
+    std::vector<FileHandle> opened;
+
+    FileHandle open(const std::string& name, uint32_t access, uint32_t share, uint32_t disposition) {
+        FileHandle handle = files.createFile((folder / name).c_str(), access, share, disposition);
+        if (handle != kInvalidFileHandle) opened.push_back(handle);
+        return handle;
+    }
+    FileHandle openForWrite(const std::string& name) { return open(name, kGenericWrite, kFileShareWrite, kCreateAlways); }
+    FileHandle openForRead(const std::string& name) { return open(name, kGenericRead, kFileShareRead, kOpenExisting); }
+    FileHandle openExclusive(const std::string& name) {
+        return open(name, kGenericRead | kGenericWrite, 0, kOpenAlways);
+    }
+
+    uint64_t sizeOf(FileHandle handle) {
+        uint32_t high = 0;
+        uint32_t low = files.getFileSize(handle, &high);
+        return (static_cast<uint64_t>(high) << 32) | low;
+    }
+
+    void TearDown() override {
+        for (FileHandle handle : opened) files.closeHandle(handle);
+    }
+};
+
+TEST_F(FilesContract, WriteModeCreatesAMissingFileAndEmptiesAnExistingOne) {
+    FileHandle created = openForWrite("new.bin");
+    ASSERT_NE(created, kInvalidFileHandle);
+    EXPECT_TRUE(folder.exists("new.bin"));
+    EXPECT_EQ(sizeOf(created), 0u);
+
+    folder.writeBytes("old.bin", "previous content");
+    FileHandle emptied = openForWrite("old.bin");
+    ASSERT_NE(emptied, kInvalidFileHandle);
+    EXPECT_EQ(sizeOf(emptied), 0u);
+    uint32_t written = 0;
+    ASSERT_TRUE(files.writeFile(emptied, "new", 3, &written));
+    EXPECT_EQ(written, 3u);
+    files.closeHandle(emptied);
+    opened.pop_back();
+    EXPECT_EQ(folder.readBytes("old.bin"), "new");
+}
+
+TEST_F(FilesContract, ReadModeFailsOnAMissingFileAndCreatesNothing) {
+    EXPECT_EQ(openForRead("missing.bin"), kInvalidFileHandle);
+    EXPECT_FALSE(folder.exists("missing.bin"));
+}
+
+TEST_F(FilesContract, AFileOpenForWriteRefusesASecondReaderButNotASecondWriter) {
+    ASSERT_NE(openForWrite("held.bin"), kInvalidFileHandle);
+    EXPECT_EQ(openForRead("held.bin"), kInvalidFileHandle);
+    EXPECT_NE(openForWrite("held.bin"), kInvalidFileHandle);
+}
+
+TEST_F(FilesContract, AFileOpenForReadRefusesAWriterButNotASecondReader) {
+    folder.writeBytes("held.bin", "content");
+    ASSERT_NE(openForRead("held.bin"), kInvalidFileHandle);
+    EXPECT_EQ(openForWrite("held.bin"), kInvalidFileHandle);
+    EXPECT_EQ(folder.readBytes("held.bin"), "content") << "a refused open must not empty the file";
+    EXPECT_NE(openForRead("held.bin"), kInvalidFileHandle);
+}
+
+TEST_F(FilesContract, ReadWriteOpensWithoutEmptyingOrCreatesAndSharesWithNobody) {
+    folder.writeBytes("existing.bin", "12345");
+    FileHandle existing = openExclusive("existing.bin");
+    ASSERT_NE(existing, kInvalidFileHandle);
+    EXPECT_EQ(sizeOf(existing), 5u);
+    EXPECT_EQ(openForRead("existing.bin"), kInvalidFileHandle);
+
+    FileHandle created = openExclusive("created.bin");
+    ASSERT_NE(created, kInvalidFileHandle);
+    EXPECT_EQ(sizeOf(created), 0u);
+    EXPECT_TRUE(folder.exists("created.bin"));
+}
+
+TEST_F(FilesContract, AReadOnlyFileCannotBeOpenedForWriting) {
+    folder.writeBytes("locked.bin", "keep");
+    folder.makeReadOnly("locked.bin");
+    EXPECT_EQ(openForWrite("locked.bin"), kInvalidFileHandle);
+    EXPECT_EQ(openExclusive("locked.bin"), kInvalidFileHandle);
+    EXPECT_NE(openForRead("locked.bin"), kInvalidFileHandle);
+    EXPECT_EQ(folder.readBytes("locked.bin"), "keep");
+}
+
+TEST_F(FilesContract, AFolderCannotBeOpenedAsAFile) {
+    folder.makeFolder("sub");
+    EXPECT_EQ(openForRead("sub"), kInvalidFileHandle);
+    EXPECT_EQ(openForWrite("sub"), kInvalidFileHandle);
+}
+
+TEST_F(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {
+    FileHandle file = openExclusive("large.bin");
+    ASSERT_NE(file, kInvalidFileHandle);
+    // 4 GiB + 16 bytes, written as one byte at the far end; the file systems used here keep
+    // the gap sparse.
+    int32_t high = 1;
+    uint32_t low = files.setFilePointer(file, 15, &high, kFileBegin);
+    EXPECT_EQ(low, 15u);
+    EXPECT_EQ(high, 1);
+    uint32_t written = 0;
+    ASSERT_TRUE(files.writeFile(file, "x", 1, &written));
+    EXPECT_EQ(sizeOf(file), 0x100000010ull);
+
+    int32_t currentHigh = 0;
+    uint32_t currentLow = files.setFilePointer(file, 0, &currentHigh, kFileCurrent);
+    EXPECT_EQ(currentLow, 16u);
+    EXPECT_EQ(currentHigh, 1);
+}
+
+TEST_F(FilesContract, OneTransferMovesWhatRemainsWhenAskedForMore) {
+    folder.writeBytes("ten.bin", "0123456789");
+    FileHandle file = openForRead("ten.bin");
+    ASSERT_NE(file, kInvalidFileHandle);
+    std::vector<char> buffer(100000);
+    uint32_t got = 0;
+    ASSERT_TRUE(files.readFile(file, buffer.data(), static_cast<uint32_t>(buffer.size()), &got));
+    EXPECT_EQ(got, 10u);
+    EXPECT_EQ(std::string(buffer.data(), got), "0123456789");
+    ASSERT_TRUE(files.readFile(file, buffer.data(), 4, &got));
+    EXPECT_EQ(got, 0u) << "at the end a read succeeds with nothing";
+}
+
+TEST_F(FilesContract, AHandleOpenedForOneDirectionRefusesTheOther) {
+    folder.writeBytes("one-way.bin", "abc");
+    FileHandle reader = openForRead("one-way.bin");
+    ASSERT_NE(reader, kInvalidFileHandle);
+    uint32_t moved = 7;
+    EXPECT_FALSE(files.writeFile(reader, "z", 1, &moved));
+    EXPECT_EQ(folder.readBytes("one-way.bin"), "abc");
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/seam.h"
+
+namespace fakes {
+
+// Passes every call through to the files service it replaced, records it, and fails the
+// calls a test chooses: `failCall("writeFile", 2)` makes the second writeFile fail (0 means
+// every one). While it lives, it is the files service.
+class RecordingFiles final : public platform::Files {
+public:
+    RecordingFiles() : real_(platform::files()), scope_(*this) {}
+
+    void failCall(const std::string& name, int nth = 0) { failures_.push_back({name, nth}); }
+    // writeFile stores at most this many bytes per call, and reports success, as a disk that
+    // fills up midway does.
+    void limitWrites(uint32_t bytes) { writeLimit_ = bytes; }
+
+    int count(const std::string& name) const {
+        int n = 0;
+        for (const Call& call : calls) n += call.name == name;
+        return n;
+    }
+
+    struct Call {
+        std::string name;
+        std::string path;
+        uint32_t a = 0, b = 0, c = 0;
+    };
+    std::vector<Call> calls;
+
+    platform::FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override {
+        if (record("createFile", path, access, share, disposition)) return platform::kInvalidFileHandle;
+        return real_.createFile(path, access, share, disposition);
+    }
+    bool readFile(platform::FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) override {
+        if (record("readFile", "", count)) {
+            *transferred = 0;
+            return false;
+        }
+        return real_.readFile(file, buffer, count, transferred);
+    }
+    bool writeFile(platform::FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) override {
+        if (record("writeFile", "", count)) {
+            *transferred = 0;
+            return false;
+        }
+        return real_.writeFile(file, buffer, count < writeLimit_ ? count : writeLimit_, transferred);
+    }
+    uint32_t getFileSize(platform::FileHandle file, uint32_t* high) override {
+        record("getFileSize", "");
+        return real_.getFileSize(file, high);
+    }
+    uint32_t setFilePointer(platform::FileHandle file, int32_t low, int32_t* high, uint32_t method) override {
+        record("setFilePointer", "", static_cast<uint32_t>(low), method);
+        return real_.setFilePointer(file, low, high, method);
+    }
+    bool closeHandle(platform::FileHandle file) override {
+        record("closeHandle", "");
+        return real_.closeHandle(file);
+    }
+
+private:
+    struct Failure {
+        std::string name;
+        int nth;
+    };
+
+    // Records the call; true when the test chose to fail it.
+    bool record(const std::string& name, const std::string& path, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) {
+        calls.push_back({name, path, a, b, c});
+        int seen = count(name);
+        for (const Failure& failure : failures_) {
+            if (failure.name == name && (failure.nth == 0 || failure.nth == seen)) return true;
+        }
+        return false;
+    }
+
+    platform::Files& real_;
+    platform::ScopedService<platform::Files> scope_;
+    std::vector<Failure> failures_;
+    uint32_t writeLimit_ = 0xFFFFFFFFu;
+};
+
+}  // namespace fakes
