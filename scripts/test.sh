@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both targets and runs every suite: unit and contract tests
+# on the host, the contract suite and the end-to-end cases under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)"
+ctest --preset native
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)"
+ctest --preset windows
