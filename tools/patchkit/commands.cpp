@@ -1,0 +1,162 @@
+#include "tools/patchkit/commands.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <CLI/CLI.hpp>
+
+#include "tools/patchkit/dump.h"
+#include "tools/patchkit/host_paths.h"
+#include "tools/patchkit/install_writer.h"
+#include "tools/patchkit/json_text.h"
+#include "tools/patchkit/manifest_image.h"
+#include "tools/patchkit/package_check.h"
+#include "tools/patchkit/package_writer.h"
+#include "tools/patchkit/progress.h"
+
+namespace patchkit {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kExitStatuses = "Exit status: 0 all is well, 1 problems were found, 2 usage error.";
+
+struct Options {
+    MakeRequest make;
+    std::string dumpFile;
+    bool dumpAsJson = false;
+    std::string dumpKind;
+    CheckRequest check;
+    bool strict = false;
+    std::string initDescription;
+    std::string initTree;
+};
+
+// Arguments that name nothing usable are a usage error, told before any work starts.
+bool present(const std::string& path, bool wantFolder, const char* what, std::ostream& err) {
+    std::error_code error;
+    fs::file_status status = fs::status(fsPathOf(path), error);
+    bool ok = wantFolder ? fs::is_directory(status) : fs::is_regular_file(status);
+    if (!ok) err << "patchkit: " << path << ": " << what << (wantFolder ? " is not a folder" : " is not a file") << '\n';
+    return ok;
+}
+
+int statusOf(const Findings& findings, bool strict) {
+    if (findings.hasErrors() || (strict && findings.count(Severity::Warning) > 0)) return kProblemsFound;
+    return kAllWell;
+}
+
+int runMake(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
+    const MakeRequest& r = o.make;
+    if (!present(r.descriptionPath, false, "DESCRIPTION", err) || !present(r.newTree, true, "NEW_TREE", err) ||
+        (!r.sinceTree.empty() && !present(r.sinceTree, true, "--since", err)) ||
+        (!r.updaterPath.empty() && !present(r.updaterPath, false, "--updater", err))) {
+        return kUsageError;
+    }
+    Findings findings;
+    MakeSummary summary;
+    bool made = makePackage(r, findings, progress, summary);
+    printFindings(err, findings.all());
+    if (!made) return kProblemsFound;
+    out << "wrote " << joinPath(r.outDir, "Updateinf.dat") << ": " << summary.directories << " folders, " << summary.files << " files, "
+        << summary.bytes << " bytes\n";
+    return statusOf(findings, false);
+}
+
+int runDump(const Options& o, std::ostream& out, std::ostream& err) {
+    if (!present(o.dumpFile, false, "FILE", err)) return kUsageError;
+    KindChoice choice = o.dumpKind == "update" ? KindChoice::Update : o.dumpKind == "install" ? KindChoice::Install : KindChoice::Auto;
+    ManifestImage image;
+    std::string why;
+    if (!readManifestImage(o.dumpFile, choice, image, why)) {
+        err << "patchkit: " << o.dumpFile << ": " << why << '\n';
+        return kProblemsFound;
+    }
+    Findings findings;
+    findManifestProblems(image, o.dumpFile, findings);
+    if (o.dumpAsJson) {
+        out << jsonText(dumpJson(image, o.dumpFile, findings.all()));
+    } else {
+        dumpText(out, image, o.dumpFile, findings.all());
+    }
+    return statusOf(findings, false);
+}
+
+int runCheck(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
+    if (!present(o.check.packageDir, true, "PACKAGE_DIR", err)) return kUsageError;
+    Findings findings;
+    checkPackage(o.check, findings, progress);
+    printFindings(out, findings.all());
+    out << o.check.packageDir << ": " << findings.count(Severity::Error) << " errors, " << findings.count(Severity::Warning)
+        << " warnings\n";
+    return statusOf(findings, o.strict);
+}
+
+int runInitInstall(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
+    if (!present(o.initDescription, false, "DESCRIPTION", err) || !present(o.initTree, true, "INSTALL_TREE", err)) return kUsageError;
+    Findings findings;
+    uint32_t entries = 0;
+    bool written = writeInstallRecord(o.initDescription, o.initTree, findings, progress, entries);
+    printFindings(err, findings.all());
+    if (!written) return kProblemsFound;
+    out << "wrote " << joinPath(o.initTree, "Uninstallinf.dat") << ": " << entries << " entries\n";
+    return statusOf(findings, false);
+}
+
+}  // namespace
+
+int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    Options o;
+    CLI::App app{"Makes and inspects update packages for Update.exe: Updateinf.dat, its data folder, and installation records.",
+                 "patchkit"};
+    app.require_subcommand(1);
+    app.footer(kExitStatuses);
+
+    CLI::App* make = app.add_subcommand("make", "Write OUT_DIR/Updateinf.dat and OUT_DIR/data/ from the files of NEW_TREE");
+    make->add_option("DESCRIPTION", o.make.descriptionPath, "Package description (JSON, its \"update\" section)")->required()->type_name("FILE");
+    make->add_option("NEW_TREE", o.make.newTree, "Folder holding the product's files as they are to be installed")->required()->type_name("DIR");
+    make->add_option("OUT_DIR", o.make.outDir, "Folder for the package; new or without a package in it")->required()->type_name("DIR");
+    make->add_option("--since", o.make.sinceTree, "Previous version's tree: only new and changed files go in")->type_name("OLD_TREE");
+    make->add_option("--updater", o.make.updaterPath, "Copy this updater executable beside the manifest")->type_name("PATH");
+    make->footer(kExitStatuses);
+
+    CLI::App* dump = app.add_subcommand("dump", "Show Updateinf.dat or Uninstallinf.dat with every field the updater reads");
+    dump->add_option("FILE", o.dumpFile, "The manifest file")->required()->type_name("FILE");
+    dump->add_flag("--json", o.dumpAsJson, "JSON instead of text");
+    dump->add_option("--kind", o.dumpKind, "Which manifest it is, when neither its name nor its size tells")
+        ->check(CLI::IsMember({"update", "install"}))
+        ->type_name("update|install");
+    dump->footer(kExitStatuses);
+
+    CLI::App* check = app.add_subcommand("check", "Find everything in a package that would stop the updater or make it go wrong");
+    check->add_option("PACKAGE_DIR", o.check.packageDir, "Folder holding Updateinf.dat and data/")->required()->type_name("DIR");
+    CLI::Option* installPath =
+        check->add_option("--install-path", o.check.installPath, "Installation folder to test path lengths against, e.g. C:\\Program Files\\Product\\")
+            ->type_name("PATH");
+    check->add_flag("--strict", o.strict, "Warnings count as problems too");
+    check->footer(kExitStatuses);
+
+    CLI::App* init = app.add_subcommand("init-install", "Write INSTALL_TREE/Uninstallinf.dat listing the tree, as an installer would");
+    init->add_option("DESCRIPTION", o.initDescription, "Package description (JSON, its \"install\" section)")->required()->type_name("FILE");
+    init->add_option("INSTALL_TREE", o.initTree, "The installed product's folder")->required()->type_name("DIR");
+    init->footer(kExitStatuses);
+
+    std::vector<const char*> argv{"patchkit"};
+    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    // CLI11 reports every parse outcome, help included, as an exception; this is the one place
+    // the tool catches one.
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e, out, err) == 0 ? kAllWell : kUsageError;
+    }
+    o.check.hasInstallPath = installPath->count() > 0;
+
+    Progress progress(err, errIsTerminal);
+    if (make->parsed()) return runMake(o, out, err, progress);
+    if (dump->parsed()) return runDump(o, out, err);
+    if (check->parsed()) return runCheck(o, out, err, progress);
+    return runInitInstall(o, out, err, progress);
+}
+
+}  // namespace patchkit

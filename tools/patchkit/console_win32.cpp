@@ -1,0 +1,55 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tools/patchkit/console.h"
+
+namespace patchkit {
+namespace {
+
+std::string utf8Of(const wchar_t* wide) {
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) return {};
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], length, nullptr, nullptr);
+    text.resize(static_cast<size_t>(length - 1));
+    return text;
+}
+
+UINT consoleCodePageAtStart = 0;
+
+void restoreConsoleCodePage() { SetConsoleOutputCP(consoleCodePageAtStart); }
+
+}  // namespace
+
+// The runtime's argv is in the ANSI code page and has already lost what that page cannot
+// hold; the wide command line has every character.
+std::vector<std::string> commandLineArguments(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return arguments;
+    for (int i = 1; i < count; ++i) arguments.push_back(utf8Of(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+void prepareStandardStreams() {
+    // Text mode would turn every "\n" into "\r\n", and JSON output would differ from the
+    // native build's byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // A console shows the UTF-8 output only when told to; the page is the user's again at exit.
+    consoleCodePageAtStart = GetConsoleOutputCP();
+    if (consoleCodePageAtStart != 0 && consoleCodePageAtStart != CP_UTF8) {
+        SetConsoleOutputCP(CP_UTF8);
+        std::atexit(restoreConsoleCodePage);
+    }
+}
+
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+}  // namespace patchkit

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+// Rules about entry names that the manifest layout alone does not show: which names the
+// updater's record takes for one another, and which folders exist by the time a file is copied.
+namespace patchkit {
+
+struct NameClash {
+    size_t first;   // the earlier of the two, by index
+    size_t second;
+    enum Kind {
+        SameRecord,      // namesMatch: the record keeps one entry for both
+        SameFile,        // different bytes for one file on Windows ('/' against '\')
+        FileAndFolder,   // "a" and "a\": one path cannot be both
+    } kind;
+};
+
+// Pairs of names that cannot both be carried, each reported once, against its earliest
+// partner. Names are code page 932; a directory name ends in a backslash.
+std::vector<NameClash> findNameClashes(const std::vector<std::string>& names);
+// Why the later name of a clash cannot be carried beside `other`, the earlier one.
+std::string describeClash(NameClash::Kind kind, const std::string& other);
+
+// The folder part of a name: the bytes before its last separator (the 0x5C of a double-byte
+// character does not count), or empty for a name at the top.
+std::string folderOf(const std::string& name);
+
+// The folders that the updater has made once it has worked through some directory entries:
+// an entry makes its own folder and every folder above it.
+class KnownFolders {
+public:
+    void addDirectoryEntry(const std::string& name);
+    // Whether the folder that holds `fileName` is among them; a name at the top always is.
+    bool holdsFolderOf(const std::string& fileName) const;
+
+private:
+    std::unordered_set<std::string> folded_;
+};
+
+}  // namespace patchkit

@@ -1,0 +1,198 @@
+#include "tools/patchkit/package_check.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <unordered_set>
+
+#include "manifest/manifest_problems.h"
+#include "manifest/manifests.h"
+#include "support/multibyte.h"
+#include "tools/patchkit/entry_names.h"
+#include "tools/patchkit/field_text.h"
+#include "tools/patchkit/file_transfer.h"
+#include "tools/patchkit/host_paths.h"
+#include "tools/patchkit/manifest_image.h"
+#include "tools/patchkit/shortcut_templates.h"
+#include "tools/patchkit/tree_scan.h"
+
+namespace patchkit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Paths are built in buffers of 260 bytes: 259 and the terminator.
+constexpr size_t kLongestPath = 259;
+// "%sをコピー中..." leaves 246 bytes of its 260-byte buffer for the name.
+constexpr size_t kLongestStatusName = 246;
+
+std::string entryField(size_t i, const char* part) { return "entry " + std::to_string(i) + " " + part; }
+
+std::string foldedName(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+    }
+    return key;
+}
+
+struct Checker {
+    const CheckRequest& request;
+    Findings& findings;
+    Progress& progress;
+    std::string manifestPath;
+    std::string installFolder;  // code page 932, ends in a backslash; empty when not stated
+
+    void shortcutTemplates(const manifest::UpdateHeader& header) {
+        for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
+            const manifest::ShortcutSlot& slot = header.shortcuts[k];
+            if (std::memchr(slot.nameTemplate, 0, sizeof slot.nameTemplate) == nullptr || slot.nameTemplate[0] == '\0') continue;
+            std::string field = "UpdateHeader.shortcuts[" + std::to_string(k) + "]";
+            if (std::string why = templateProblem(slot.nameTemplate); !why.empty()) findings.error(manifestPath, field + ".nameTemplate", why);
+            if (!installFolder.empty() && std::memchr(slot.target, 0, sizeof slot.target) != nullptr) {
+                size_t length = installFolder.size() + std::strlen(slot.target);
+                if (length > kLongestPath) {
+                    findings.error(manifestPath, field + ".target",
+                                   "joined to the installation folder takes " + std::to_string(length) + " bytes; at most 259 fit");
+                }
+            }
+        }
+    }
+
+    bool takeInstallFolder() {
+        if (!request.hasInstallPath) return true;
+        std::string why;
+        if (!cp932Of(request.installPath, installFolder, why)) {
+            findings.error("--install-path", "", why);
+            return false;
+        }
+        // The registry value names the folder with its trailing backslash; the updater adds none.
+        if (installFolder.empty() || !support::isPathSeparatorAt(installFolder, installFolder.size() - 1)) installFolder += '\\';
+        size_t record = installFolder.size() + std::strlen("Uninstallinf.dat");
+        if (record > kLongestPath) {
+            findings.error("--install-path", "", "the path of the installation's record takes " + std::to_string(record) + " bytes; at most 259 fit");
+        }
+        return true;
+    }
+
+    void payload(size_t i, const manifest::ManifestEntry& entry, const std::string& nameUtf8) {
+        std::string relative = nameUtf8;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        std::string payloadPath = joinPath(joinPath(request.packageDir, "data"), relative);
+        std::string narrow, why;
+        uint64_t size = 0;
+        if (!filePathOf(payloadPath, narrow, why)) {
+            findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + " " + why);
+        } else if (!sizeOfFile(narrow, size)) {
+            findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + " is missing or cannot be read");
+        } else if (size != entry.size) {
+            findings.error(manifestPath, entryField(i, "size"),
+                           "is " + std::to_string(entry.size) + "; the payload file " + payloadPath + " holds " + std::to_string(size) + " bytes");
+        }
+    }
+
+    void entries(const std::vector<manifest::ManifestEntry>& list, bool dataFolderPresent, std::vector<std::string>& names) {
+        KnownFolders folders;
+        for (size_t i = 0; i < list.size(); ++i) {
+            progress.show("checking", i + 1, list.size(), "entries");
+            const manifest::ManifestEntry& entry = list[i];
+            // Unterminated and empty names are the loader's findings already.
+            if (std::memchr(entry.name, 0, sizeof entry.name) == nullptr || entry.name[0] == '\0') continue;
+            std::string name = entry.name;
+            names.push_back(name);
+            // A name the loader refuses for leaving its folder is not followed on the disk.
+            if (!manifest::entryNameProblem(name.c_str()).empty()) continue;
+            bool directory = manifest::isDirectoryEntry(entry);
+            if (directory && !support::isPathSeparatorAt(name, name.size() - 1)) {
+                findings.warning(manifestPath, entryField(i, "name"),
+                                 "ends in a double-byte character whose second byte is 0x5C; the updater takes it for a folder");
+            }
+            if (!installFolder.empty() && installFolder.size() + name.size() > kLongestPath) {
+                findings.error(manifestPath, entryField(i, "name"),
+                               "joined to the installation folder takes " + std::to_string(installFolder.size() + name.size()) +
+                                   " bytes; at most 259 fit");
+            }
+            if (directory) {
+                folders.addDirectoryEntry(name);
+                continue;
+            }
+            if (name.size() > kLongestStatusName) {
+                findings.warning(manifestPath, entryField(i, "name"),
+                                 "takes " + std::to_string(name.size()) + " bytes; the progress line shows at most 246 of them");
+            }
+            if (!folders.holdsFolderOf(name)) {
+                std::string folder;
+                displayTextOf(folderOf(name), folder);
+                findings.warning(manifestPath, entryField(i, "name"),
+                                 "its folder " + folder + "\\ has no directory entry earlier in the list; the copy fails unless the installation has that folder already");
+            }
+            std::string utf8;
+            if (!displayTextOf(name, utf8)) continue;  // reported with the manifest's texts
+            if (dataFolderPresent) payload(i, entry, utf8);
+        }
+        progress.finish();
+    }
+
+    void clashes(const std::vector<manifest::ManifestEntry>& list) {
+        std::vector<std::string> names;
+        std::vector<size_t> indexes;
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (std::memchr(list[i].name, 0, sizeof list[i].name) == nullptr || list[i].name[0] == '\0') continue;
+            names.push_back(list[i].name);
+            indexes.push_back(i);
+        }
+        for (const NameClash& clash : findNameClashes(names)) {
+            std::string other;
+            displayTextOf(names[clash.first], other);
+            findings.error(manifestPath, entryField(indexes[clash.second], "name"),
+                           describeClash(clash.kind, "entry " + std::to_string(indexes[clash.first]) + " (" + other + ")"));
+        }
+    }
+
+    // Files in data/ that no entry names are never copied: usually a sign that the manifest and
+    // the payload come from different makes.
+    void unlisted(const std::vector<std::string>& names) {
+        std::unordered_set<std::string> listed;
+        for (const std::string& name : names) listed.insert(foldedName(name));
+        Findings scanFindings;
+        std::string data = joinPath(request.packageDir, "data");
+        std::vector<TreeItem> items = scanTree(data, ScanOptions{}, scanFindings, progress);
+        for (Finding f : scanFindings.all()) {
+            f.severity = Severity::Warning;
+            findings.add(f);
+        }
+        for (const TreeItem& item : items) {
+            if (item.directory || listed.count(foldedName(item.name))) continue;
+            findings.warning(joinPath(data, item.relativePath), "", "is in the payload but in no entry of " + manifestPath);
+        }
+    }
+};
+
+}  // namespace
+
+void checkPackage(const CheckRequest& request, Findings& findings, Progress& progress) {
+    Checker checker{request, findings, progress, joinPath(request.packageDir, "Updateinf.dat"), {}};
+    ManifestImage image;
+    std::string why;
+    if (!readManifestImage(checker.manifestPath, KindChoice::Update, image, why)) {
+        findings.error(checker.manifestPath, "", why);
+        return;
+    }
+    findManifestProblems(image, checker.manifestPath, findings);
+    if (!checker.takeInstallFolder()) return;
+    checker.shortcutTemplates(image.update);
+
+    std::string data = joinPath(request.packageDir, "data");
+    std::error_code error;
+    bool dataFolderPresent = fs::is_directory(fsPathOf(data), error);
+    bool anyFile = std::any_of(image.entries.begin(), image.entries.end(), [](const manifest::ManifestEntry& e) { return !manifest::isDirectoryEntry(e); });
+    if (!dataFolderPresent && anyFile) findings.error(data, "", "is missing; no file entry has its payload");
+
+    std::vector<std::string> names;
+    checker.entries(image.entries, dataFolderPresent, names);
+    checker.clashes(image.entries);
+    if (dataFolderPresent) checker.unlisted(names);
+}
+
+}  // namespace patchkit

@@ -1,0 +1,143 @@
+#include "tools/patchkit/package_writer.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "tools/patchkit/description.h"
+#include "tools/patchkit/file_transfer.h"
+#include "tools/patchkit/host_paths.h"
+#include "tools/patchkit/manifest_building.h"
+#include "tools/patchkit/tree_changes.h"
+#include "tools/patchkit/tree_scan.h"
+
+namespace patchkit {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isInside(const std::string& innerUtf8, const std::string& outerUtf8) {
+    std::error_code error;
+    fs::path inner = fs::weakly_canonical(fsPathOf(innerUtf8), error);
+    if (error) return false;
+    fs::path outer = fs::weakly_canonical(fsPathOf(outerUtf8), error);
+    if (error) return false;
+    auto o = outer.begin();
+    auto i = inner.begin();
+    for (; o != outer.end(); ++o, ++i) {
+        if (o->empty()) continue;  // a trailing separator
+        if (i == inner.end() || *i != *o) return false;
+    }
+    return true;
+}
+
+bool outputFolderUsable(const MakeRequest& request, Findings& findings) {
+    if (isInside(request.outDir, request.newTree) || (!request.sinceTree.empty() && isInside(request.outDir, request.sinceTree))) {
+        findings.error(request.outDir, "", "lies inside a tree that goes into the package");
+        return false;
+    }
+    std::error_code error;
+    for (const char* taken : {"Updateinf.dat", "data"}) {
+        std::string path = joinPath(request.outDir, taken);
+        if (fs::exists(fsPathOf(path), error)) {
+            findings.error(path, "", "exists already; make writes a package into an empty or new folder");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool makeFolder(const std::string& utf8, Findings& findings) {
+    std::error_code error;
+    fs::create_directories(fsPathOf(utf8), error);
+    if (error) findings.error(utf8, "", "cannot be created: " + error.message());
+    return !error;
+}
+
+bool copyInto(const std::string& from, const std::string& to, uint64_t& copied, Findings& findings, const ByteCounter& onProgress) {
+    std::string fromNarrow, toNarrow, why;
+    if (!filePathOf(from, fromNarrow, why)) {
+        findings.error(from, "", why);
+        return false;
+    }
+    if (!filePathOf(to, toNarrow, why)) {
+        findings.error(to, "", why);
+        return false;
+    }
+    if (!copyFile(fromNarrow, toNarrow, copied, why, onProgress)) {
+        findings.error(from, "", why);
+        return false;
+    }
+    return true;
+}
+
+// The payload: folders first (the list is in that order already), then each file's bytes.
+// Each item's size becomes what its copy holds.
+bool writePayload(const MakeRequest& request, std::vector<TreeItem>& items, Findings& findings, Progress& progress, MakeSummary& summary) {
+    std::string data = joinPath(request.outDir, "data");
+    if (!makeFolder(data, findings)) return false;
+    uint64_t total = 0;
+    for (const TreeItem& item : items) total += item.size;
+    uint64_t before = 0;
+    for (TreeItem& item : items) {
+        std::string target = joinPath(data, item.relativePath);
+        if (item.directory) {
+            if (!makeFolder(target, findings)) return false;
+            summary.directories += 1;
+            continue;
+        }
+        auto onProgress = [&](uint64_t copied) { progress.show("copying", before + copied, total, "bytes"); };
+        if (!copyInto(joinPath(request.newTree, item.relativePath), target, item.size, findings, onProgress)) return false;
+        before += item.size;
+        summary.files += 1;
+        summary.bytes += item.size;
+    }
+    progress.finish();
+    return true;
+}
+
+}  // namespace
+
+bool makePackage(const MakeRequest& request, Findings& findings, Progress& progress, MakeSummary& summary) {
+    PackageDescription description;
+    if (!readDescription(request.descriptionPath, description, findings)) return false;
+    if (!description.hasUpdate) {
+        findings.error(request.descriptionPath, "update", "is required to make a package");
+        return false;
+    }
+    if (!outputFolderUsable(request, findings)) return false;
+
+    std::vector<TreeItem> items = scanTree(request.newTree, ScanOptions{}, findings, progress);
+    if (findings.hasErrors()) return false;
+
+    std::vector<std::string> names;
+    for (const TreeItem& item : items) names.push_back(item.name);
+    description.update.extras.reportUnused(names, request.descriptionPath, request.newTree, findings);
+    if (findings.hasErrors()) return false;
+
+    if (!request.sinceTree.empty()) {
+        items = changedSince(items, request.newTree, request.sinceTree, findings, progress);
+        if (findings.hasErrors()) return false;
+        if (items.empty()) findings.warning(request.newTree, "", "holds nothing new or changed since " + request.sinceTree);
+    }
+
+    if (!makeFolder(request.outDir, findings)) return false;
+    if (!writePayload(request, items, findings, progress, summary)) return false;
+
+    if (!request.updaterPath.empty()) {
+        std::string leaf = utf8Of(fsPathOf(request.updaterPath).filename());
+        uint64_t copied = 0;
+        if (!copyInto(request.updaterPath, joinPath(request.outDir, leaf), copied, findings, nullptr)) return false;
+    }
+
+    std::vector<manifest::ManifestEntry> entries = entriesOf(items, description.update.extras);
+    manifest::UpdateHeader header = updateHeaderOf(description.update, static_cast<uint32_t>(entries.size()));
+    std::string manifestPath = joinPath(request.outDir, "Updateinf.dat");
+    std::string narrow, why;
+    if (!filePathOf(manifestPath, narrow, why) || !writeWholeFile(narrow, manifestFileBytes(header, entries), why)) {
+        findings.error(manifestPath, "", why);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace patchkit

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tools/patchkit/findings.h"
+#include "tools/patchkit/progress.h"
+
+namespace patchkit {
+
+struct MakeRequest {
+    std::string descriptionPath;  // all paths UTF-8
+    std::string newTree;
+    std::string outDir;
+    std::string sinceTree;    // empty: every file of the new tree goes in
+    std::string updaterPath;  // empty: no updater is copied beside the package
+};
+
+struct MakeSummary {
+    uint32_t directories = 0;
+    uint32_t files = 0;
+    uint64_t bytes = 0;
+};
+
+// Writes outDir/Updateinf.dat and outDir/data/ (and the updater, when asked). The manifest is
+// written last, so a make that fails halfway leaves no package that looks finished.
+bool makePackage(const MakeRequest& request, Findings& findings, Progress& progress, MakeSummary& summary);
+
+}  // namespace patchkit
