@@ -85,7 +85,12 @@ struct Checker {
         if (!filePathOf(payloadPath, narrow, why)) {
             findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + " " + why);
         } else if (!sizeOfFile(narrow, size)) {
-            findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + " is missing or cannot be read");
+            std::error_code error;
+            std::string reason = !fs::is_regular_file(fsPathOf(payloadPath), error) ? " is missing"
+                                 : narrow.size() > kLongestPath ? " exists, but its path takes " + std::to_string(narrow.size()) +
+                                                                      " bytes and the system's narrow file functions open at most 259"
+                                                                : " exists but cannot be opened for reading";
+            findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + reason);
         } else if (size != entry.size) {
             findings.error(manifestPath, entryField(i, "size"),
                            "is " + std::to_string(entry.size) + "; the payload file " + payloadPath + " holds " + std::to_string(size) + " bytes");
@@ -155,13 +160,11 @@ struct Checker {
     void unlisted(const std::vector<std::string>& names) {
         std::unordered_set<std::string> listed;
         for (const std::string& name : names) listed.insert(foldedName(name));
-        Findings scanFindings;
+        // What the scan says about the payload's own names is beside the point here: the
+        // entries are what the updater goes by, and they have been checked.
+        Findings ignored;
         std::string data = joinPath(request.packageDir, "data");
-        std::vector<TreeItem> items = scanTree(data, ScanOptions{}, scanFindings, progress);
-        for (Finding f : scanFindings.all()) {
-            f.severity = Severity::Warning;
-            findings.add(f);
-        }
+        std::vector<TreeItem> items = scanTree(data, ScanOptions{}, ignored, progress);
         for (const TreeItem& item : items) {
             if (item.directory || listed.count(foldedName(item.name))) continue;
             findings.warning(joinPath(data, item.relativePath), "", "is in the payload but in no entry of " + manifestPath);

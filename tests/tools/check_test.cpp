@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "manifest/layouts.h"
+#include "tests/tools/patchkit_runner.h"
+#include "tools/patchkit/field_text.h"
+
+namespace {
+
+using patchkit_testing::HostTree;
+using patchkit_testing::patchkit;
+using patchkit_testing::Outcome;
+
+// A package made by the tool, then broken by hand through the layouts.
+class CheckTest : public testing::Test {
+protected:
+    void SetUp() override {
+        tree.write("desc.json", patchkit_testing::kSampleDescription);
+        patchkit_testing::writeSampleTree(tree, "new");
+        ASSERT_EQ(patchkit({"make", tree.path("desc.json"), tree.path("new"), tree.path("pkg")}).status, 0);
+        std::string bytes = tree.read("pkg/Updateinf.dat");
+        std::memcpy(&header, bytes.data(), sizeof header);
+        entries.resize(header.entryCount);
+        std::memcpy(entries.data(), bytes.data() + sizeof header, entries.size() * sizeof(manifest::ManifestEntry));
+    }
+    void save() {
+        header.entryCount = static_cast<uint32_t>(entries.size());
+        std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+        bytes.append(reinterpret_cast<const char*>(entries.data()), entries.size() * sizeof(manifest::ManifestEntry));
+        tree.write("pkg/Updateinf.dat", bytes);
+    }
+    manifest::ManifestEntry named(const std::string& cp932, uint64_t size = 0) {
+        manifest::ManifestEntry e{};
+        patchkit::storeText(e.name, cp932);
+        e.size = size;
+        return e;
+    }
+    Outcome check(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"check", tree.path("pkg")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return patchkit(args);
+    }
+    // The finding lines of a check without its summary.
+    std::string findingsOf(const Outcome& run) { return run.out.substr(0, run.out.rfind(tree.path("pkg") + ": ")); }
+    std::string manifestPrefix() { return tree.path("pkg") + "/Updateinf.dat: "; }
+
+    HostTree tree;
+    manifest::UpdateHeader header{};
+    std::vector<manifest::ManifestEntry> entries;
+};
+
+TEST_F(CheckTest, TruncatedManifestIsRefusedForItsSize) {
+    tree.write("pkg/Updateinf.dat", tree.read("pkg/Updateinf.dat").substr(0, sizeof header + 280 * 2 + 10));
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("error: " + manifestPrefix() + "file size: file is 5898 bytes; a header and 6 entries take 7008"), std::string::npos)
+        << run.out;
+}
+
+TEST_F(CheckTest, UnterminatedHeaderTextIsRefused) {
+    std::memset(header.title, 'T', sizeof header.title);
+    save();
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.title: text has no terminator within its 128 bytes\n");
+}
+
+TEST_F(CheckTest, EmptyAndEscapingNamesAreRefused) {
+    entries.push_back(named(""));
+    entries.push_back(named("..\\Windows\\evil.dll", 1));
+    save();
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "entry 6 name: name is empty\n" + "error: " + manifestPrefix() +
+                                   "entry 7 name: name has a \".\" or \"..\" component\n");
+}
+
+TEST_F(CheckTest, MissingPayloadAndPayloadOfAnotherSizeAreErrors) {
+    tree.remove(u8"pkg/data/表/ソ.txt");
+    entries[0].size = 12;
+    save();
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "entry 0 size: is 12; the payload file " + tree.path("pkg/data/Sample.exe") +
+                                   " holds 11 bytes\n" + "error: " + manifestPrefix() + "entry 3 name: its payload file " +
+                                   tree.path(u8"pkg/data/表/ソ.txt") + " is missing\n");
+}
+
+TEST_F(CheckTest, MissingDataFolderIsOneError) {
+    tree.remove("pkg/data");
+    Outcome run = check();
+    EXPECT_EQ(findingsOf(run), "error: " + tree.path("pkg/data") + ": is missing; no file entry has its payload\n");
+}
+
+TEST_F(CheckTest, NamesTheRecordTakesForOneAnotherAreErrors) {
+    entries.push_back(named("EMPTY\\"));
+    entries.push_back(named("sample.EXE", 11));
+    entries.push_back(named("表\\ソ.TXT", 6));
+    save();
+    tree.write("pkg/data/sample.EXE", "program 1.1");
+    tree.write(u8"pkg/data/表/ソ.TXT", "manual");
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    std::string found = findingsOf(run);
+    EXPECT_NE(found.find("entry 6 name: the updater's record takes it for entry 1 (empty\\)"), std::string::npos) << found;
+    EXPECT_NE(found.find("entry 7 name: the updater's record takes it for entry 0 (Sample.exe)"), std::string::npos) << found;
+    EXPECT_NE(found.find(u8"entry 8 name: the updater's record takes it for entry 3 (表\\ソ.txt)"), std::string::npos) << found;
+}
+
+TEST_F(CheckTest, TrailBytesFoldButFullWidthLettersDoNot) {
+    entries = {named("ア.txt", 1), named("ヂ.txt", 1), named("Ａ.txt", 1), named("ａ.txt", 1)};
+    save();
+    tree.remove("pkg/data");
+    for (const char* name : {u8"ア.txt", u8"ヂ.txt", u8"Ａ.txt", u8"ａ.txt"}) tree.write(std::string("pkg/data/") + name, "x");
+    Outcome run = check();
+    EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + u8"entry 1 name: the updater's record takes it for entry 0 (ア.txt) "
+                                                               "(A-Z match in either case, trail bytes of double-byte characters included)\n");
+}
+
+TEST_F(CheckTest, FileAndFolderOfOneNameAreAnError) {
+    entries.push_back(named("empty", 0));
+    save();
+    Outcome run = check();
+    EXPECT_NE(run.out.find("entry 6 name: is at the same path as entry 1 (empty\\), one a file and the other a folder"), std::string::npos)
+        << run.out;
+}
+
+TEST_F(CheckTest, FileWithoutItsFolderEntryEarlierIsAWarning) {
+    // data.bin before its folder's entry: the folder would not exist yet when it is copied.
+    std::swap(entries[4], entries[5]);
+    save();
+    Outcome run = check();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(findingsOf(run), "warning: " + manifestPrefix() + u8"entry 4 name: its folder 表\\深い\\ has no directory entry earlier in "
+                                                                 "the list; the copy fails unless the installation has that folder already\n");
+    EXPECT_EQ(check({"--strict"}).status, 1);
+}
+
+TEST_F(CheckTest, DeeperFolderEntryAlsoMakesTheFoldersAboveIt) {
+    // Without "表\" the entry "表\深い\" still makes 表, so ソ.txt finds its folder.
+    entries.erase(entries.begin() + 2);
+    std::swap(entries[2], entries[3]);
+    save();
+    Outcome run = check();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(findingsOf(run), "");
+}
+
+TEST_F(CheckTest, PathsTooLongForTheInstallationFolderAreErrors) {
+    // The folder gets its separator added. The longest joined texts are the shortcut target
+    // "Sample.exe /settings" (20 bytes) and the name "表\深い\data.bin" (16 bytes).
+    auto folderOf = [](size_t bytes) { return "C:" + std::string(bytes - 3, 'p'); };
+    EXPECT_EQ(check({"--install-path", folderOf(239)}).status, 0);
+    Outcome target = check({"--install-path", folderOf(240)});
+    EXPECT_EQ(findingsOf(target), "error: " + manifestPrefix() +
+                                      "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 260 bytes; at most 259 fit\n");
+    Outcome both = check({"--install-path", folderOf(244)});
+    EXPECT_EQ(both.status, 1);
+    // The record's own path, folder and "Uninstallinf.dat", is as long as the longest name.
+    EXPECT_EQ(findingsOf(both), "error: --install-path: the path of the installation's record takes 260 bytes; at most 259 fit\n"
+                                "error: " + manifestPrefix() +
+                                    "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n" +
+                                    "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder takes 260 bytes; at most 259 fit\n");
+    Outcome record = check({"--install-path", "C:\\" + std::string(244, 'r') + "\\"});
+    EXPECT_NE(record.out.find("error: --install-path: the path of the installation's record takes 264 bytes; at most 259 fit"),
+              std::string::npos);
+    Outcome unconvertible = check({"--install-path", u8"C:\\Café"});
+    EXPECT_EQ(unconvertible.status, 1);
+    EXPECT_NE(unconvertible.out.find("error: --install-path: "), std::string::npos);
+}
+
+TEST_F(CheckTest, ShortcutTargetTooLongOrTemplateUnsafeAreErrors) {
+    patchkit::storeText(header.shortcuts[0].nameTemplate, "%s%d");
+    patchkit::storeText(header.shortcuts[2].target, std::string(200, 't'));
+    save();
+    Outcome run = check({"--install-path", "C:\\" + std::string(60, 'i')});
+    EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.shortcuts[0].nameTemplate: holds \"%d\"; only \"%s\" and \"%%\" may appear\n" +
+                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n");
+}
+
+TEST_F(CheckTest, PayloadFileInNoEntryIsAWarning) {
+    tree.write("pkg/data/left-over.txt", "from an earlier make");
+    Outcome run = check();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(findingsOf(run), "warning: " + tree.path("pkg/data/left-over.txt") + ": is in the payload but in no entry of " +
+                                   tree.path("pkg/Updateinf.dat") + "\n");
+}
+
+TEST_F(CheckTest, NameTooLongForTheProgressLineIsAWarning) {
+    std::string name(247, 'n');
+    entries.push_back(named(name, 1));
+    save();
+    tree.write("pkg/data/" + name, "x");
+    // Below a temporary folder on Windows the payload's own path may be too long to open; only
+    // the warning is pinned here.
+    Outcome run = check();
+    EXPECT_NE(findingsOf(run).find("warning: " + manifestPrefix() + "entry 6 name: takes 247 bytes; the progress line shows at most 246 of them\n"),
+              std::string::npos);
+}
+
+TEST_F(CheckTest, MissingManifestIsAnError) {
+    tree.remove("pkg/Updateinf.dat");
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(findingsOf(run), "error: " + tree.path("pkg/Updateinf.dat") + ": cannot be opened for reading\n");
+}
+
+}  // namespace
