@@ -64,13 +64,15 @@ bool copyFile(const std::string& from, const std::string& to, uint64_t& copied, 
         why = "its copy cannot be created";
         return false;
     }
-    // A short step is either the end of the source or a failed read or write; only the count
-    // against the size taken at opening tells them apart.
-    for (;;) {
-        uint32_t moved = target.copyFrom(source, kChunk);
+    // Steps no larger than what is left: copyFrom allocates its buffer for the count asked,
+    // and most files of a product are far smaller than a chunk. A short step means a failed
+    // read or write.
+    while (copied < source.size()) {
+        uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(kChunk, source.size() - copied));
+        uint32_t moved = target.copyFrom(source, wanted);
         copied += moved;
         if (onProgress) onProgress(copied);
-        if (moved < kChunk) break;
+        if (moved < wanted) break;
     }
     if (copied != source.size()) {
         why = "copy stopped after " + std::to_string(copied) + " of " + std::to_string(source.size()) + " bytes";
@@ -90,9 +92,10 @@ bool sameContent(const std::string& a, const std::string& b, bool& same, std::st
         same = false;
         return true;
     }
-    std::vector<uint8_t> left(kChunk);
-    std::vector<uint8_t> right(kChunk);
     uint64_t remaining = first.size();
+    size_t buffer = static_cast<size_t>(std::min<uint64_t>(kChunk, remaining));
+    std::vector<uint8_t> left(buffer);
+    std::vector<uint8_t> right(buffer);
     while (remaining > 0) {
         uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(kChunk, remaining));
         if (first.read(left.data(), piece) != piece || second.read(right.data(), piece) != piece) {
