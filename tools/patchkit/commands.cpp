@@ -41,6 +41,8 @@ bool present(const std::string& path, bool wantFolder, const char* what, std::os
     return ok;
 }
 
+std::string counted(uint64_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
 int statusOf(const Findings& findings, bool strict) {
     if (findings.hasErrors() || (strict && findings.count(Severity::Warning) > 0)) return kProblemsFound;
     return kAllWell;
@@ -58,8 +60,9 @@ int runMake(const Options& o, std::ostream& out, std::ostream& err, Progress& pr
     bool made = makePackage(r, findings, progress, summary);
     printFindings(err, findings.all());
     if (!made) return kProblemsFound;
-    out << "wrote " << joinPath(r.outDir, "Updateinf.dat") << ": " << summary.directories << " folders, " << summary.files << " files, "
-        << summary.bytes << " bytes\n";
+    out << "wrote " << joinPath(r.outDir, "Updateinf.dat") << ": " << counted(summary.directories + summary.files, "entry", "entries") << " ("
+        << counted(summary.directories, "folder", "folders") << ", " << counted(summary.files, "file", "files") << ", "
+        << counted(summary.bytes, "byte", "bytes") << ")\n";
     return statusOf(findings, false);
 }
 
@@ -87,8 +90,8 @@ int runCheck(const Options& o, std::ostream& out, std::ostream& err, Progress& p
     Findings findings;
     checkPackage(o.check, findings, progress);
     printFindings(out, findings.all());
-    out << o.check.packageDir << ": " << findings.count(Severity::Error) << " errors, " << findings.count(Severity::Warning)
-        << " warnings\n";
+    out << o.check.packageDir << ": " << counted(findings.count(Severity::Error), "error", "errors") << ", "
+        << counted(findings.count(Severity::Warning), "warning", "warnings") << "\n";
     return statusOf(findings, o.strict);
 }
 
@@ -99,7 +102,7 @@ int runInitInstall(const Options& o, std::ostream& out, std::ostream& err, Progr
     bool written = writeInstallRecord(o.initDescription, o.initTree, findings, progress, entries);
     printFindings(err, findings.all());
     if (!written) return kProblemsFound;
-    out << "wrote " << joinPath(o.initTree, "Uninstallinf.dat") << ": " << entries << " entries\n";
+    out << "wrote " << joinPath(o.initTree, "Uninstallinf.dat") << ": " << counted(entries, "entry", "entries") << "\n";
     return statusOf(findings, false);
 }
 
@@ -125,7 +128,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     dump->add_flag("--json", o.dumpAsJson, "JSON instead of text");
     dump->add_option("--kind", o.dumpKind, "Which manifest it is, when neither its name nor its size tells")
         ->check(CLI::IsMember({"update", "install"}))
-        ->type_name("update|install");
+        ->type_name("KIND");
     dump->footer(kExitStatuses);
 
     CLI::App* check = app.add_subcommand("check", "Find everything in a package that would stop the updater or make it go wrong");
