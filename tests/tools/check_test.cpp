@@ -120,6 +120,18 @@ TEST_F(CheckTest, TrailBytesFoldButFullWidthLettersDoNot) {
                                                                "(A-Z match in either case, trail bytes of double-byte characters included)\n");
 }
 
+TEST_F(CheckTest, EntryOverTheInstallationsRecordIsAnError) {
+    entries.push_back(named("UNINSTALLINF.DAT", 3));
+    entries.push_back(named("sub\\Uninstallinf.dat", 3));  // a product file of that name is fine
+    save();
+    tree.write("pkg/data/UNINSTALLINF.DAT", "old");
+    tree.write("pkg/data/sub/Uninstallinf.dat", "old");
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(findingsOf(run).find("error: " + manifestPrefix() + "entry 6 name: would overwrite the installation's own record\n"), std::string::npos);
+    EXPECT_EQ(findingsOf(run).find("entry 7 name: would"), std::string::npos);
+}
+
 TEST_F(CheckTest, FileAndFolderOfOneNameAreAnError) {
     entries.push_back(named("empty", 0));
     save();

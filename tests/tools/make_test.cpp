@@ -132,6 +132,13 @@ TEST_F(MakeTest, EntryExtraThatNamesNothingIsAnError) {
     EXPECT_FALSE(tree.exists("pkg/Updateinf.dat"));
 }
 
+TEST_F(MakeTest, TreeWithTheInstallationsRecordIsRefused) {
+    tree.write("new/Uninstallinf.dat", "an installed product's folder, not a release tree");
+    Outcome run = make();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "error: " + tree.path("new/Uninstallinf.dat") + ": would overwrite the installation's own record\n");
+}
+
 TEST_F(MakeTest, TreeProblemsStopBeforeAnythingIsWritten) {
     tree.write(u8"new/naïve.txt", "x");
     Outcome run = make();

@@ -52,6 +52,8 @@ std::string describeClash(NameClash::Kind kind, const std::string& other) {
     return {};
 }
 
+bool isInstallRecordName(const std::string& name) { return manifest::namesMatch(name.c_str(), "Uninstallinf.dat"); }
+
 std::string folderOf(const std::string& name) {
     for (size_t i = name.size(); i-- > 1;) {
         if (support::isPathSeparatorAt(name, i)) return name.substr(0, i);

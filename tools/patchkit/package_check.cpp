@@ -118,6 +118,9 @@ struct Checker {
                                "joined to the installation folder takes " + std::to_string(installFolder.size() + name.size()) +
                                    " bytes; at most 259 fit");
             }
+            if (isInstallRecordName(name)) {
+                findings.error(manifestPath, entryField(i, "name"), "would overwrite the installation's own record");
+            }
             if (directory) {
                 folders.addDirectoryEntry(name);
                 continue;

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "tools/patchkit/description.h"
+#include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/manifest_building.h"
@@ -107,6 +108,11 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
     if (!outputFolderUsable(request, findings)) return false;
 
     std::vector<TreeItem> items = scanTree(request.newTree, ScanOptions{}, findings, progress);
+    for (const TreeItem& item : items) {
+        if (isInstallRecordName(item.name)) {
+            findings.error(joinPath(request.newTree, item.relativePath), "", "would overwrite the installation's own record");
+        }
+    }
     if (findings.hasErrors()) return false;
 
     std::vector<std::string> names;
