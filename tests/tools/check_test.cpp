@@ -151,6 +151,15 @@ TEST_F(CheckTest, FileWithoutItsFolderEntryEarlierIsAWarning) {
     EXPECT_EQ(check({"--strict"}).status, 1);
 }
 
+TEST_F(CheckTest, NameEndingInATrailByte5CIsTakenForAFolder) {
+    entries.push_back(named("一覧表", 4));  // 表 is 0x95 0x5C: the updater makes a folder of it
+    save();
+    Outcome run = check();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(findingsOf(run), "warning: " + manifestPrefix() +
+                                   "entry 6 name: ends in a double-byte character whose second byte is 0x5C; the updater takes it for a folder\n");
+}
+
 TEST_F(CheckTest, DeeperFolderEntryAlsoMakesTheFoldersAboveIt) {
     // Without "表\" the entry "表\深い\" still makes 表, so ソ.txt finds its folder.
     entries.erase(entries.begin() + 2);
