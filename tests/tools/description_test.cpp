@@ -66,6 +66,23 @@ TEST(DescriptionTest, CharacterThatCodePage932LacksIsAnErrorNamingFieldAndCharac
     EXPECT_EQ(emoji, u8"update.productName: \u201C\U0001F600\u201D (U+1F600) at character 1 has no code page 932 form");
 }
 
+TEST(DescriptionTest, CharactersWindowsRefusesAreRefusedOnEveryBuild) {
+    // The JIS forms that a host converter may take onto code page 932 bytes of other
+    // characters; the yen sign would even become a backslash.
+    const std::pair<const char*, const char*> refused[] = {
+        {u8"\"a\u00A5b\"", "U+00A5"}, {u8"\"\u301C\"", "U+301C"}, {u8"\"\u2212\"", "U+2212"},
+        {u8"\"\u2016\"", "U+2016"}, {u8"\"\u00A2\"", "U+00A2"}, {u8"\"\u2014\"", "U+2014"},
+    };
+    for (const auto& [text, codePoint] : refused) {
+        std::string error = onlyError(parse(updateWith("title", text)));
+        EXPECT_NE(error.find(std::string("(") + codePoint + ") at character"), std::string::npos) << error;
+    }
+    // Their Windows counterparts are code page 932 characters.
+    Parsed accepted = parse(updateWith("title", u8"\"\uFF5E\uFF0D\u2225\uFFE0\u2015\""));
+    ASSERT_TRUE(accepted.ok);
+    EXPECT_EQ(accepted.description.update.title, "\x81\x60\x81\x7C\x81\x61\x81\x91\x81\x5C");
+}
+
 TEST(DescriptionTest, TextMayTakeOneByteLessThanItsField) {
     std::string kanji63;
     for (int i = 0; i < 63; ++i) kanji63 += u8"表";

@@ -79,6 +79,13 @@ TEST_F(TreeScanTest, NameThatCodePage932CannotHoldIsRefused) {
     EXPECT_TRUE(items.empty());  // nothing below a refused folder is looked at
 }
 
+TEST_F(TreeScanTest, YenSignIsRefusedRatherThanReadAsABackslash) {
+    tree.write(u8"root/a\u00A5b.txt", "x");
+    std::vector<TreeItem> items = scan();
+    EXPECT_EQ(onlyReason(), u8"cannot be named in code page 932: \u201C\u00A5\u201D (U+00A5) at character 2 has no code page 932 form");
+    EXPECT_TRUE(items.empty());
+}
+
 TEST_F(TreeScanTest, NamesTheRecordWouldTakeForOneAnotherAreRefused) {
     // ア is 0x83 0x41 and ヂ 0x83 0x61: the record folds the trail byte as if it were an "A".
     tree.write(u8"root/ア.txt", "1");

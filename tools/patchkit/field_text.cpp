@@ -1,5 +1,6 @@
 #include "tools/patchkit/field_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/text_encoding.h"
@@ -40,14 +41,34 @@ bool isLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (
 
 }  // namespace
 
+// Whether the character at `offset` comes back as itself from code page 932.
+bool survivesRoundTrip(std::string_view utf8, size_t offset, size_t length) {
+    std::string_view character = utf8.substr(offset, length);
+    std::string cp932, back;
+    return platform::utf8ToCp932(character, cp932) && platform::cp932ToUtf8(cp932, back) && back == character;
+}
+
 bool cp932Of(std::string_view utf8, std::string& cp932, std::string& why) {
     size_t badOffset = utf8.size();
-    if (platform::utf8ToCp932(utf8, cp932, &badOffset)) return true;
-    if (badOffset >= utf8.size()) {
-        why = "is not UTF-8 text";
-    } else {
-        why = describeCharacterAt(utf8, badOffset) + " has no code page 932 form";
+    if (!platform::utf8ToCp932(utf8, cp932, &badOffset)) {
+        why = badOffset >= utf8.size() ? "is not UTF-8 text" : describeCharacterAt(utf8, badOffset) + " has no code page 932 form";
+        return false;
     }
+    // The host's converter also takes the JIS forms of a few characters (U+00A5 YEN SIGN,
+    // U+301C WAVE DASH, U+2212 MINUS SIGN and others) onto code page 932 bytes that Windows reads
+    // as something else; the yen sign even becomes a backslash, a separator in a name. Windows
+    // refuses them, and so does the tool on every build: a text must come back as itself.
+    std::string back;
+    if (platform::cp932ToUtf8(cp932, back) && back == utf8) return true;
+    for (size_t offset = 0; offset < utf8.size();) {
+        size_t length = std::min(utf8SequenceLength(static_cast<unsigned char>(utf8[offset])), utf8.size() - offset);
+        if (!survivesRoundTrip(utf8, offset, length)) {
+            why = describeCharacterAt(utf8, offset) + " has no code page 932 form";
+            return false;
+        }
+        offset += length;
+    }
+    why = "does not come back as itself from code page 932";
     return false;
 }
 
