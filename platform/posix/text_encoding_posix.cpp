@@ -42,8 +42,30 @@ bool convert(const char* to, const char* from, std::string_view input, std::stri
 
 bool cp932ToUtf8(std::string_view cp932, std::string& utf8) { return convert("UTF-8", "CP932", cp932, utf8, nullptr); }
 
+// The host's converter maps a few characters one way only (U+00A5 and U+203E onto 0x5C and
+// 0x7E, U+301C, U+2212, U+2016 and others onto the code page's look-alikes), where Windows
+// refuses them. A character counts as held only when it converts back to itself, so both
+// builds accept and refuse the same texts.
 bool utf8ToCp932(std::string_view utf8, std::string& cp932, size_t* badOffset) {
-    return convert("CP932", "UTF-8", utf8, cp932, badOffset);
+    if (!convert("CP932", "UTF-8", utf8, cp932, badOffset)) return false;
+    std::string back;
+    if (convert("UTF-8", "CP932", cp932, back, nullptr) && back == utf8) return true;
+    // Find the first character that did not survive, one character at a time.
+    size_t offset = 0;
+    while (offset < utf8.size()) {
+        unsigned char lead = static_cast<unsigned char>(utf8[offset]);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : 4;
+        std::string_view character = utf8.substr(offset, length);
+        std::string one, again;
+        if (!convert("CP932", "UTF-8", character, one, nullptr) || !convert("UTF-8", "CP932", one, again, nullptr) ||
+            again != character) {
+            break;
+        }
+        offset += length;
+    }
+    if (badOffset) *badOffset = offset;
+    cp932.clear();
+    return false;
 }
 
 }  // namespace platform

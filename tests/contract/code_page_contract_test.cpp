@@ -46,4 +46,18 @@ TEST(CodePageContract, ConversionToAndFromUtf8RoundTripsAndRefusesWhatCodePage93
     EXPECT_EQ(badOffset, 2u);
 }
 
+TEST(CodePageContract, CharactersThatWouldOnlyMapOneWayAreRefused) {
+    // Best-fit look-alikes: the yen sign would become a backslash, a path separator.
+    for (const char* text : {u8"\u00a5", u8"\u301c", u8"\u2212", u8"\u2016", u8"\u00a2", u8"\u00a3", u8"\u00ac", u8"\u203e"}) {
+        std::string cp932;
+        size_t badOffset = 99;
+        EXPECT_FALSE(platform::utf8ToCp932(std::string("ok") + text, cp932, &badOffset)) << text;
+        EXPECT_EQ(badOffset, 2u) << text;
+    }
+    // Their code page 932 counterparts convert both ways.
+    std::string cp932;
+    EXPECT_TRUE(platform::utf8ToCp932(u8"\uff5e\uff0d\u2225\uffe5\\", cp932));
+    EXPECT_EQ(cp932, "\x81\x60\x81\x7C\x81\x61\x81\x8F\x5C");
+}
+
 }  // namespace
