@@ -44,7 +44,12 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         // The engine notices the flag at its next poll and returns; until then the dialog
         // stays up and Cancel stays enabled, and a second click changes nothing.
-        if (LOWORD(wParam) == IDCANCEL) cancelRequested = 1;
+        //
+        // The disabled button alone does not make a removal uncancellable everywhere: the
+        // close box reaches here as IDCANCEL too. Windows' dialog manager drops it while
+        // Cancel is disabled, Wine's sends it all the same. So the mode is checked here, and
+        // a removal is never cancelled whatever the system's dialog manager does.
+        if (LOWORD(wParam) == IDCANCEL && !RemovalMode) cancelRequested = 1;
         break;
     }
     return FALSE;

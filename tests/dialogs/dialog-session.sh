@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs a Windows test program that makes real windows: under Wine, on an X display (the
+# caller's, or a virtual one started for this run alone), in a prefix of its own. The prefix
+# must be its own because Wine's desktop process belongs to the prefix and keeps the display
+# it was started with: a program run shortly before without a display would leave every
+# window of this one uncreatable.
+#   dialog-session.sh PROGRAM.exe [ARG...]
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+scripts=$(cd "$here/../../scripts" && pwd)
+. "$scripts/wine-env.sh"
+wine_prefix_ready || exit 1
+
+server=
+prefix=
+finish() {
+  if [ -n "$prefix" ]; then
+    as_wine_user env -i $(wine_env "$prefix") wineserver -k >/dev/null 2>&1 </dev/null
+    as_wine_user env -i $(wine_env "$prefix") wineserver -w >/dev/null 2>&1 </dev/null
+    rm -rf "$prefix"
+  fi
+  if [ -n "$server" ]; then
+    kill "$server" 2>/dev/null
+    wait "$server" 2>/dev/null
+  fi
+}
+trap finish EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  fifo=$(mktemp -u /tmp/dialog-session.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  server=$!
+  read -r number <"$fifo"
+  rm -f "$fifo"
+  [ -n "$number" ] || { echo "dialog-session: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=:$number
+fi
+
+# System files are hard links to the template's, which Wine only ever reads; everything else
+# (registry files above all) is a copy of its own.
+prefix=$(mktemp -d "$WINE_STATE/dialogs.XXXXXX")
+rmdir "$prefix"
+as_wine_user cp -al "$WINE_TEMPLATE" "$prefix" || exit 1
+as_wine_user find "$prefix" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' ! -iname '*.sys' \
+  ! -iname '*.ocx' ! -iname '*.tlb' ! -iname '*.acm' ! -iname '*.cpl' ! -iname '*.ax' ! -iname '*.nls' \
+  -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' sh {} +
+
+# Nothing manages the virtual display's windows, so Wine is told not to wait for a window
+# manager: otherwise it gives each window that goes away two seconds to be withdrawn by one.
+as_wine_user env -i $(wine_env "$prefix") wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  >/dev/null 2>&1 </dev/null
+
+UPDATER_WINEPREFIX=$prefix "$scripts/wine-run.sh" "$@"

@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/updater.h"
+#include "tests/fakes/recording_files.h"
+#include "tests/fakes/scripted_updater_ui.h"
+
+namespace {
+
+TEST(RunSequence, DecliningOrAConfirmationThatCannotBeShownEndsTheRunUntouched) {
+    for (int declined : {0, -1}) {
+        fakes::ScriptedUpdaterUi ui;
+        fakes::RecordingFiles files;
+        ui.confirmation = declined;
+        app::StartupValues values;
+        values.uninstallManifestPath = "C:\\Product\\Uninstallinf.dat";
+        app::runSequence(values);
+        EXPECT_EQ(ui.calls, std::vector<std::string>{"runConfirmation"}) << declined;
+        EXPECT_TRUE(files.calls.empty()) << declined;
+    }
+}
+
+TEST(RunSequence, ConfirmingShowsTheProgressDialogOnceAndTakesItDown) {
+    fakes::ScriptedUpdaterUi ui;
+    app::StartupValues values;
+    app::runSequence(values);
+    ASSERT_GE(ui.calls.size(), 3u);
+    EXPECT_EQ(ui.calls[0], "runConfirmation");
+    EXPECT_EQ(ui.calls[1], "showProgressDialog");
+    EXPECT_EQ(ui.calls.back(), "destroyProgressDialog");
+    EXPECT_EQ(ui.count("showProgressDialog"), 1);
+    EXPECT_EQ(ui.count("destroyProgressDialog"), 1);
+    EXPECT_FALSE(ui.misusedHandle);
+}
+
+}  // namespace
