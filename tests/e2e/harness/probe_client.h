@@ -1,0 +1,61 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness/dialog.h"
+
+namespace e2e {
+
+class Session;
+
+// Runs the probe in the session's prefix, beside the updater. Each call is one run of the
+// probe with the given steps (see tests/e2e/probe/probe.cpp); the dialogs it dumped come back.
+class Probe {
+public:
+    static constexpr const char* kWindowsPath = "C:\\e2e-probe\\probe.exe";
+    static constexpr std::chrono::milliseconds kDialogTimeout{20000};
+
+    explicit Probe(Session& session) : session_(session) {}
+
+    struct Result {
+        bool timedOut = false;  // the probe itself did not end
+        int exitCode = -1;      // 2: one of its steps timed out
+        std::string output;
+        std::vector<Dialog> dialogs;
+    };
+    Result run(const std::vector<std::string>& steps, std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+    // The first visible dialog or message box of Update.exe.
+    std::optional<Dialog> waitForDialog(std::chrono::milliseconds timeout = kDialogTimeout);
+    // Does `action` (steps such as {"press", "1"}) on `current` and catches the dialog that
+    // comes next, watching from before the action: a dialog that lives for a few
+    // milliseconds is still seen.
+    std::optional<Dialog> actAndCatchNext(const Dialog& current, const std::vector<std::string>& action,
+                                          std::chrono::milliseconds timeout = kDialogTimeout);
+
+    // As actAndCatchNext, and the dialog's thread is then suspended where it stands, so that
+    // a dialog which the updater takes down at once stays on screen to be looked at.
+    // `heldThread` names the thread for release.
+    std::optional<Dialog> actAndHoldNext(const Dialog& current, const std::vector<std::string>& action,
+                                         std::string& heldThread,
+                                         std::chrono::milliseconds timeout = kDialogTimeout);
+    bool release(const std::string& heldThread);
+
+    bool press(const Dialog& dialog, int id);
+    bool pressKey(const Dialog& dialog, const std::string& key);  // "enter" or "esc"
+    bool closeBox(const Dialog& dialog);
+    bool waitUntilGone(const Dialog& dialog, std::chrono::milliseconds timeout = kDialogTimeout);
+
+    // The caption that the system gives a message box without one, as seen in this prefix.
+    std::string defaultMessageBoxCaption();
+    bool setCurrentUserString(const std::string& key, const std::string& value, const std::string& data);
+
+private:
+    Session& session_;
+    std::optional<std::string> defaultCaption_;
+};
+
+}  // namespace e2e

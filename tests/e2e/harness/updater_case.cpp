@@ -1,0 +1,52 @@
+#include "tests/e2e/harness/updater_case.h"
+
+#include "tests/e2e/harness/dialog.h"
+
+namespace e2e {
+
+void UpdaterCase::SetUp() {
+    std::string whereLooked;
+    std::optional<WindowsBuild> build = findWindowsBuild(whereLooked);
+    if (!build) {
+        GTEST_SKIP() << "no Windows build in " << whereLooked
+                     << " (Update.exe and probe.exe): build the windows preset, or set UPDATER_WINDOWS_BUILD to its folder";
+    }
+    session_ = std::make_unique<Session>(*build);
+    ASSERT_TRUE(session_->problem().empty()) << session_->problem();
+    installation_ = std::make_unique<Installation>(*session_, kInstallFolder);
+    update_ = std::make_unique<UpdatePackage>(*session_, kUpdateFolder);
+}
+
+void UpdaterCase::TearDown() {
+    update_.reset();
+    installation_.reset();
+    session_.reset();
+}
+
+std::unique_ptr<WineProgram> UpdaterCase::startUpdater(const std::vector<std::string>& arguments) {
+    return session_->start(update_->updaterPath(), arguments);
+}
+
+::testing::AssertionResult SameText(const char* actualExpression, const char* expectedExpression,
+                                    const std::string& actual, const std::string& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actualExpression << " is \"" << readable(actual) << "\" (" << hexEncode(actual)
+                                         << ")\n" << expectedExpression << " is \"" << readable(expected) << "\" ("
+                                         << hexEncode(expected) << ")";
+}
+
+void expectMessageBox(const Dialog& box, const std::string& text, const std::string& caption) {
+    SCOPED_TRACE("message box:\n" + box.describe());
+    EXPECT_EQ(box.className, "#32770");
+    EXPECT_PRED_FORMAT2(SameText, box.caption, caption);
+    const Control* message = box.control(-1);
+    ASSERT_NE(message, nullptr) << "no message text";
+    EXPECT_PRED_FORMAT2(SameText, message->text, text);
+    std::vector<const Control*> buttons = box.visibleButtons();
+    ASSERT_EQ(buttons.size(), 1u) << "OK only";
+    EXPECT_EQ(buttons[0]->id, 1);
+    EXPECT_EQ(buttons[0]->text, "OK");
+    for (const Control& c : box.controls) EXPECT_NE(c.hasIcon, std::optional<bool>(true)) << "an icon in control " << c.id;
+}
+
+}  // namespace e2e

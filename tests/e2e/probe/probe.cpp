@@ -1,0 +1,376 @@
+// Looks at and drives the updater's windows from a second process in the same Wine prefix,
+// the way a person at the screen would: only through what the window system offers another
+// process. It prints what it saw, one record per line, texts as hex of their code page 932
+// bytes so that the driver compares bytes and no console code page gets in between.
+//
+//   probe.exe [--process NAME] STEP...
+//
+// Steps run in order on the "current" window:
+//   use HWND         make the window with that handle (from an earlier dump) current
+//   find MS          wait up to MS for a visible dialog of the process and make it current
+//   next MS          wait up to MS for a visible dialog other than the current one; polls
+//                    without sleeping, since a dialog may live for only a few milliseconds
+//   gone MS          wait up to MS until the current window has gone
+//   dump             print the current window and all of its controls
+//   press ID         post WM_COMMAND ID, as a click on that button does
+//   key enter|esc    post the key's down and up messages, which the dialog manager handles
+//   close            post WM_SYSCOMMAND SC_CLOSE, as the caption's close box does
+//   hold MS          suspend the thread of the current window as soon as the window has
+//                    painted itself, so that a dialog which the updater would take down at
+//                    once stays for a screenshot; prints the thread's id
+//   catch MS         `next` and `hold` for a dialog that may live for only a few
+//                    milliseconds: the updater is held from the start and let run in slices
+//                    between the looks (do the answer that brings the dialog just before)
+//   release TID      let a held thread go on
+//   sleep MS
+//   default-caption  show a message box with no caption in the probe itself and print the
+//                    caption the system gave it
+//   reg-set KEY VALUE DATA   store REG_SZ DATA (all three hex) under HKEY_CURRENT_USER\KEY
+//
+// The exit code is 0 when every step succeeded, 2 when a step timed out, 1 on bad usage.
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string processName = "Update.exe";
+HWND current = nullptr;
+
+std::string hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+bool unhex(const char* text, std::string& bytes) {
+    bytes.clear();
+    size_t length = std::strlen(text);
+    if (length % 2) return false;
+    for (size_t i = 0; i < length; i += 2) {
+        char pair[3] = {text[i], text[i + 1], 0};
+        char* end = nullptr;
+        long value = std::strtol(pair, &end, 16);
+        if (*end) return false;
+        bytes += static_cast<char>(value);
+    }
+    return true;
+}
+
+std::string windowText(HWND window) {
+    // For a window of another process this reads the text the window manager keeps, without
+    // sending the window a message, so a busy updater cannot stall the probe here.
+    char buffer[1024] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string className(HWND window) {
+    char buffer[256] = {};
+    GetClassNameA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::set<DWORD> processIds() {
+    std::set<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, processName.c_str()) == 0) ids.insert(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+// A visible dialog of the watched process other than `except`, or null. Only windows of the
+// dialog class are looked at, and the process list is read again only while it is empty (the
+// updater may not have started yet): a tight poll must cost as little as possible per turn.
+HWND findDialog(HWND except, std::set<DWORD>& processes) {
+    if (processes.empty()) processes = processIds();
+    if (processes.empty()) return nullptr;
+    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
+         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+        if (window == except || !IsWindowVisible(window)) continue;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (processes.count(owner)) return window;
+    }
+    return nullptr;
+}
+
+bool waitForDialog(HWND except, DWORD timeoutMs, bool tight) {
+    std::set<DWORD> processes;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = findDialog(except, processes)) {
+            current = window;
+            return true;
+        }
+        if (GetTickCount() - start > timeoutMs) return false;
+        if (processes.empty() || !tight) Sleep(tight ? 1 : 20);
+    }
+}
+
+bool waitUntilGone(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(current) && IsWindowVisible(current)) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+void printWindow(const char* kind, HWND window) {
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    std::string windowClass = className(window);
+    std::printf("%s hwnd=0x%08lx id=%ld class=%s text=%s style=0x%08lx enabled=%d visible=%d", kind,
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)), GetWindowLongA(window, GWL_ID),
+                windowClass.c_str(), hex(windowText(window)).c_str(), static_cast<unsigned long>(style),
+                IsWindowEnabled(window) ? 1 : 0, IsWindowVisible(window) ? 1 : 0);
+    // Both questions are messages to the updater's thread, which answers only while it pumps;
+    // an updater busy copying gives "busy" instead of stalling the probe.
+    DWORD_PTR answer = 0;
+    if (windowClass == PROGRESS_CLASSA) {
+        if (SendMessageTimeoutA(window, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &answer)) {
+            std::printf(" pos=%lu", static_cast<unsigned long>(answer));
+        } else {
+            std::printf(" pos=busy");
+        }
+    } else if (windowClass == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+        if (SendMessageTimeoutA(window, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 500, &answer)) {
+            std::printf(" icon=%d", answer ? 1 : 0);
+        }
+    }
+    std::printf("\n");
+}
+
+BOOL CALLBACK printControl(HWND window, LPARAM) {
+    printWindow("control", window);
+    return TRUE;
+}
+
+void dump() {
+    printWindow("window", current);
+    EnumChildWindows(current, printControl, 0);
+    std::printf("end\n");
+    std::fflush(stdout);
+}
+
+void postKey(WPARAM key) {
+    // The modal loop hands keyboard messages to the dialog manager, which turns Enter into the
+    // default button's command and Esc into IDCANCEL. Posting them to the dialog window
+    // takes the same path as a key press while the dialog has the focus.
+    UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
+    PostMessageA(current, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageA(current, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+}
+
+bool painted(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) return false;
+    }
+    return true;
+}
+
+// The window's thread is stopped at once and then let run in the shortest slices the system
+// gives, until nothing of the window waits to be painted. Caught the moment it appears, a
+// dialog has not painted yet; let run freely, it may be gone before the next look.
+bool holdOncePainted(DWORD timeoutMs, DWORD& thread) {
+    thread = GetWindowThreadProcessId(current, nullptr);
+    HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+    if (!handle) return false;
+    bool held = SuspendThread(handle) != static_cast<DWORD>(-1);
+    DWORD start = GetTickCount();
+    while (held && IsWindow(current) && !painted(current)) {
+        if (GetTickCount() - start > timeoutMs) {
+            held = false;
+            break;
+        }
+        ResumeThread(handle);
+        Sleep(0);
+        SuspendThread(handle);
+    }
+    held = held && IsWindow(current);
+    if (!held) ResumeThread(handle);
+    CloseHandle(handle);
+    return held;
+}
+
+// Like `next` and `hold` together, for a dialog that lives for a few milliseconds. The
+// thread of the current window is stopped at once, and then let run in the shortest slices
+// the system gives while the probe looks between the slices: the updater cannot make, show,
+// paint and take down a dialog within one slice, so the next dialog is caught for certain,
+// painted, and held.
+bool catchNext(DWORD timeoutMs, DWORD& thread) {
+    thread = GetWindowThreadProcessId(current, nullptr);
+    HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+    if (!handle || SuspendThread(handle) == static_cast<DWORD>(-1)) return false;
+    std::set<DWORD> processes;
+    HWND previous = current;
+    HWND found = nullptr;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (!found) found = findDialog(previous, processes);
+        if (found && !IsWindow(found)) found = nullptr;
+        if (found && painted(found)) break;
+        if (GetTickCount() - start > timeoutMs) {
+            ResumeThread(handle);
+            CloseHandle(handle);
+            return false;
+        }
+        ResumeThread(handle);
+        Sleep(0);
+        SuspendThread(handle);
+    }
+    CloseHandle(handle);
+    current = found;
+    return true;
+}
+
+struct OwnBox {
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK considerOwnWindow(HWND window, LPARAM parameter) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == GetCurrentProcessId() && className(window) == "#32770") {
+        reinterpret_cast<OwnBox*>(parameter)->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD WINAPI showCaptionlessBox(LPVOID) {
+    MessageBoxA(nullptr, "", nullptr, MB_OK);
+    return 0;
+}
+
+bool printDefaultCaption() {
+    HANDLE thread = CreateThread(nullptr, 0, showCaptionlessBox, nullptr, 0, nullptr);
+    if (!thread) return false;
+    OwnBox box;
+    for (int i = 0; i < 1000 && !box.window; ++i) {
+        EnumWindows(considerOwnWindow, reinterpret_cast<LPARAM>(&box));
+        if (!box.window) Sleep(5);
+    }
+    if (box.window) {
+        std::printf("caption text=%s\n", hex(windowText(box.window)).c_str());
+        PostMessageA(box.window, WM_COMMAND, IDOK, 0);
+    }
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    return box.window != nullptr;
+}
+
+bool setRegistryString(const char* keyHex, const char* valueHex, const char* dataHex) {
+    std::string key, value, data;
+    if (!unhex(keyHex, key) || !unhex(valueHex, value) || !unhex(dataHex, data)) return false;
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    LONG status = RegSetValueExA(handle, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                 static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
+
+int usage(const char* why) {
+    std::printf("usage %s\n", why);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int i = 1;
+    if (i + 1 < argc && std::strcmp(argv[i], "--process") == 0) {
+        processName = argv[i + 1];
+        i += 2;
+    }
+    auto number = [&](int at) { return static_cast<DWORD>(std::strtoul(argv[at], nullptr, 10)); };
+    for (; i < argc; ++i) {
+        std::string step = argv[i];
+        bool hasArgument = i + 1 < argc;
+        if ((step == "find" || step == "next") && hasArgument) {
+            DWORD timeout = number(++i);
+            if (!waitForDialog(step == "next" ? current : nullptr, timeout, step == "next")) {
+                std::printf("timeout %s\n", step.c_str());
+                return 2;
+            }
+        } else if (step == "use" && hasArgument) {
+            current = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[++i], nullptr, 16)));
+        } else if (step == "gone" && hasArgument) {
+            if (!waitUntilGone(number(++i))) {
+                std::printf("timeout gone\n");
+                return 2;
+            }
+        } else if (step == "dump") {
+            if (!current) return usage("dump before find");
+            dump();
+        } else if (step == "press" && hasArgument) {
+            int id = std::atoi(argv[++i]);
+            PostMessageA(current, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(current, id)));
+        } else if (step == "key" && hasArgument) {
+            std::string name = argv[++i];
+            if (name != "enter" && name != "esc") return usage("key enter|esc");
+            postKey(name == "enter" ? VK_RETURN : VK_ESCAPE);
+        } else if (step == "close") {
+            PostMessageA(current, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else if (step == "hold" && hasArgument) {
+            DWORD thread = 0;
+            if (!holdOncePainted(number(++i), thread)) {
+                std::printf("timeout hold\n");
+                return 2;
+            }
+            std::printf("held thread=%lu\n", static_cast<unsigned long>(thread));
+        } else if (step == "catch" && hasArgument) {
+            DWORD thread = 0;
+            if (!catchNext(number(++i), thread)) {
+                std::printf("timeout catch\n");
+                return 2;
+            }
+            std::printf("held thread=%lu\n", static_cast<unsigned long>(thread));
+        } else if (step == "release" && hasArgument) {
+            HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, number(++i));
+            if (!handle || ResumeThread(handle) == static_cast<DWORD>(-1)) {
+                std::printf("failed release\n");
+                return 2;
+            }
+            CloseHandle(handle);
+        } else if (step == "sleep" && hasArgument) {
+            Sleep(number(++i));
+        } else if (step == "default-caption") {
+            if (!printDefaultCaption()) {
+                std::printf("timeout default-caption\n");
+                return 2;
+            }
+        } else if (step == "reg-set" && i + 3 < argc) {
+            if (!setRegistryString(argv[i + 1], argv[i + 2], argv[i + 3])) {
+                std::printf("failed reg-set\n");
+                return 2;
+            }
+            i += 3;
+        } else {
+            return usage(step.c_str());
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
