@@ -2,6 +2,8 @@
 // user reads in both modes, the four ways to answer, and that declining touches nothing.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "tests/e2e/harness/updater_case.h"
 
 namespace {
@@ -104,12 +106,17 @@ TEST_P(Declining, EndsTheRunAndLeavesTheInstallationAlone) {
     FolderState before = installation().state();
     Dialog dialog = confirmation();
     std::string way = GetParam();
-    if (way == "cancel-button") {
-        ASSERT_TRUE(probe().press(dialog, kIdCancel));
-    } else if (way == "escape-key") {
-        ASSERT_TRUE(probe().pressKey(dialog, "esc"));
-    } else {
-        ASSERT_TRUE(probe().closeBox(dialog));
+    std::vector<std::string> answer = way == "cancel-button" ? std::vector<std::string>{"press", "2"}
+                                      : way == "escape-key"  ? std::vector<std::string>{"key", "esc"}
+                                                             : std::vector<std::string>{"close"};
+    // Watched as closely as a confirmation, so that even a progress dialog of a few
+    // milliseconds would be seen.
+    std::string held;
+    std::optional<Dialog> next = probe().actAndHoldNext(dialog, answer, held, std::chrono::seconds(10));
+    if (next) {
+        // Failed while the window is still held, so that the failure's screenshot shows it.
+        ADD_FAILURE() << "declining showed another window:\n" << next->describe();
+        probe().release(held);
     }
     expectEndsAtOnce();
     FolderState after = installation().state();
@@ -136,7 +143,11 @@ protected:
         std::string held;
         std::optional<Dialog> progress = probe().actAndHoldNext(dialog, answer, held);
         if (!progress) return std::nullopt;
-        session().screenshot(screenshotLabel);
+        if (held == "0") {
+            std::cout << "[ note     ] the progress dialog went before it could be held: no picture" << std::endl;
+        } else {
+            session().screenshot(screenshotLabel);
+        }
         EXPECT_TRUE(probe().release(held));
         return progress;
     }

@@ -9,6 +9,18 @@ namespace {
 
 std::string timeoutArgument(std::chrono::milliseconds timeout) { return std::to_string(timeout.count()); }
 
+// The value of the probe's first "key=value" line for this key. The probe writes its output
+// in text mode, so its lines end in CR LF.
+std::string lineValue(const std::string& output, const std::string& key) {
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind(key, 0) == 0) return line.substr(key.size());
+    }
+    return {};
+}
+
 }  // namespace
 
 Probe::Result Probe::run(const std::vector<std::string>& steps, std::chrono::milliseconds timeout) {
@@ -45,16 +57,15 @@ std::optional<Dialog> Probe::actAndHoldNext(const Dialog& current, const std::ve
     steps.insert(steps.end(), action.begin(), action.end());
     steps.insert(steps.end(), {"catch", timeoutArgument(timeout), "dump"});
     Result result = run(steps);
-    std::istringstream lines(result.output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.rfind("held thread=", 0) == 0) heldThread = line.substr(12);
-    }
+    heldThread = lineValue(result.output, "held thread=");
     if (result.exitCode != 0 || result.dialogs.empty()) return std::nullopt;
     return result.dialogs.front();
 }
 
-bool Probe::release(const std::string& heldThread) { return run({"release", heldThread}).exitCode == 0; }
+bool Probe::release(const std::string& heldThread) {
+    if (heldThread.empty() || heldThread == "0") return true;
+    return run({"release", heldThread}).exitCode == 0;
+}
 
 bool Probe::press(const Dialog& dialog, int id) { return run({"use", dialog.handle, "press", std::to_string(id)}).exitCode == 0; }
 
@@ -71,11 +82,7 @@ bool Probe::waitUntilGone(const Dialog& dialog, std::chrono::milliseconds timeou
 std::string Probe::defaultMessageBoxCaption() {
     if (!defaultCaption_) {
         Result result = run({"default-caption"});
-        std::istringstream lines(result.output);
-        std::string line;
-        while (std::getline(lines, line)) {
-            if (line.rfind("caption text=", 0) == 0) defaultCaption_ = hexDecode(line.substr(13));
-        }
+        if (result.exitCode == 0) defaultCaption_ = hexDecode(lineValue(result.output, "caption text="));
     }
     return defaultCaption_.value_or(std::string());
 }

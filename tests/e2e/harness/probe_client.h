@@ -38,7 +38,8 @@ public:
 
     // As actAndCatchNext, and the dialog's thread is then suspended where it stands, so that
     // a dialog which the updater takes down at once stays on screen to be looked at.
-    // `heldThread` names the thread for release.
+    // `heldThread` names the thread for release; "0" when the dialog came and went within one
+    // of the slices the updater is let run, and only its record could be taken.
     std::optional<Dialog> actAndHoldNext(const Dialog& current, const std::vector<std::string>& action,
                                          std::string& heldThread,
                                          std::chrono::milliseconds timeout = kDialogTimeout);

@@ -21,6 +21,8 @@
 //   catch MS         `next` and `hold` for a dialog that may live for only a few
 //                    milliseconds: the updater is held from the start and let run in slices
 //                    between the looks (do the answer that brings the dialog just before)
+//                    (thread 0: the dialog went before it could be held; it is
+//                    dumped as first seen)
 //   release TID      let a held thread go on
 //   sleep MS
 //   default-caption  show a message box with no caption in the probe itself and print the
@@ -133,39 +135,60 @@ bool waitUntilGone(DWORD timeoutMs) {
     return true;
 }
 
-void printWindow(const char* kind, HWND window) {
+// One record of a window. `askThread` is false while the window's thread is held: questions
+// that the thread must answer would only time out then.
+std::string describeWindow(const char* kind, HWND window, bool askThread) {
     LONG style = GetWindowLongA(window, GWL_STYLE);
     std::string windowClass = className(window);
-    std::printf("%s hwnd=0x%08lx id=%ld class=%s text=%s style=0x%08lx enabled=%d visible=%d", kind,
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)), GetWindowLongA(window, GWL_ID),
-                windowClass.c_str(), hex(windowText(window)).c_str(), static_cast<unsigned long>(style),
-                IsWindowEnabled(window) ? 1 : 0, IsWindowVisible(window) ? 1 : 0);
+    char head[160];
+    std::snprintf(head, sizeof head, "%s hwnd=0x%08lx id=%ld class=%s text=", kind,
+                  static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)), GetWindowLongA(window, GWL_ID),
+                  windowClass.c_str());
+    char tail[96];
+    std::snprintf(tail, sizeof tail, " style=0x%08lx enabled=%d visible=%d", static_cast<unsigned long>(style),
+                  IsWindowEnabled(window) ? 1 : 0, IsWindowVisible(window) ? 1 : 0);
+    std::string record = head + hex(windowText(window)) + tail;
     // Both questions are messages to the updater's thread, which answers only while it pumps;
     // an updater busy copying gives "busy" instead of stalling the probe.
     DWORD_PTR answer = 0;
     if (windowClass == PROGRESS_CLASSA) {
-        if (SendMessageTimeoutA(window, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &answer)) {
-            std::printf(" pos=%lu", static_cast<unsigned long>(answer));
+        if (askThread && SendMessageTimeoutA(window, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &answer)) {
+            record += " pos=" + std::to_string(answer);
         } else {
-            std::printf(" pos=busy");
+            record += " pos=busy";
         }
-    } else if (windowClass == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+    } else if (windowClass == "Static" && (style & SS_TYPEMASK) == SS_ICON && askThread) {
         if (SendMessageTimeoutA(window, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 500, &answer)) {
-            std::printf(" icon=%d", answer ? 1 : 0);
+            record += answer ? " icon=1" : " icon=0";
         }
     }
-    std::printf("\n");
+    return record + "\n";
 }
 
-BOOL CALLBACK printControl(HWND window, LPARAM) {
-    printWindow("control", window);
+struct Records {
+    std::string text;
+    bool askThread;
+};
+
+BOOL CALLBACK describeControl(HWND window, LPARAM parameter) {
+    Records& records = *reinterpret_cast<Records*>(parameter);
+    records.text += describeWindow("control", window, records.askThread);
     return TRUE;
 }
 
+std::string describeDialog(HWND window, bool askThread) {
+    Records records{describeWindow("window", window, askThread), askThread};
+    EnumChildWindows(window, describeControl, reinterpret_cast<LPARAM>(&records));
+    return records.text + "end\n";
+}
+
+// Set while `catch` holds the updater; `dump` then asks its thread nothing. A dialog that
+// was gone before it could be held is dumped as it was first seen.
+bool holding = false;
+std::string seenBeforeItWent;
+
 void dump() {
-    printWindow("window", current);
-    EnumChildWindows(current, printControl, 0);
-    std::printf("end\n");
+    std::fputs(seenBeforeItWent.empty() ? describeDialog(current, !holding).c_str() : seenBeforeItWent.c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -201,7 +224,6 @@ bool holdOncePainted(DWORD timeoutMs, DWORD& thread) {
             break;
         }
         ResumeThread(handle);
-        Sleep(0);
         SuspendThread(handle);
     }
     held = held && IsWindow(current);
@@ -217,27 +239,44 @@ bool holdOncePainted(DWORD timeoutMs, DWORD& thread) {
 // painted, and held.
 bool catchNext(DWORD timeoutMs, DWORD& thread) {
     thread = GetWindowThreadProcessId(current, nullptr);
-    HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+    HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, thread);
     if (!handle || SuspendThread(handle) == static_cast<DWORD>(-1)) return false;
     std::set<DWORD> processes;
     HWND previous = current;
     HWND found = nullptr;
+    std::string firstSight;
     DWORD start = GetTickCount();
     for (;;) {
-        if (!found) found = findDialog(previous, processes);
-        if (found && !IsWindow(found)) found = nullptr;
+        if (!found) {
+            found = findDialog(previous, processes);
+            // What it showed is all there when it becomes visible; only the paint may lag.
+            if (found) firstSight = describeDialog(found, false);
+        }
+        if (found && (!IsWindow(found) || !IsWindowVisible(found))) {
+            // Shown, painted and taken down (hidden first) within one slice: the record
+            // stands, the picture cannot be had.
+            ResumeThread(handle);
+            CloseHandle(handle);
+            thread = 0;
+            current = found;
+            seenBeforeItWent = firstSight;
+            return true;
+        }
         if (found && painted(found)) break;
-        if (GetTickCount() - start > timeoutMs) {
+        // A thread that has ended shows nothing more: no need to wait out the time.
+        if (GetTickCount() - start > timeoutMs || WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) {
             ResumeThread(handle);
             CloseHandle(handle);
             return false;
         }
+        // No yield between the two: on a busy machine a yield can cost the probe a whole
+        // time slice, in which the updater would run freely.
         ResumeThread(handle);
-        Sleep(0);
         SuspendThread(handle);
     }
     CloseHandle(handle);
     current = found;
+    holding = true;
     return true;
 }
 
@@ -339,6 +378,7 @@ int main(int argc, char** argv) {
                 std::printf("timeout hold\n");
                 return 2;
             }
+            holding = true;
             std::printf("held thread=%lu\n", static_cast<unsigned long>(thread));
         } else if (step == "catch" && hasArgument) {
             DWORD thread = 0;
@@ -354,6 +394,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
             CloseHandle(handle);
+            holding = false;
         } else if (step == "sleep" && hasArgument) {
             Sleep(number(++i));
         } else if (step == "default-caption") {
