@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/confirmation_texts.h"
-#include "app/process_state.h"
+#include "engine/run_state.h"
 #include "app/updater_ui.h"
 #include "resources/resource_ids.h"
 
@@ -12,7 +12,7 @@ namespace app {
 INT_PTR CALLBACK confirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: {
-        ConfirmationTexts texts = confirmationTexts(updateManifest.header, RemovalMode);
+        ConfirmationTexts texts = confirmationTexts(engine::runState().updateManifest.header, engine::runState().RemovalMode);
         SetWindowTextA(dialog, texts.caption.c_str());
         SetDlgItemTextA(dialog, IDC_MESSAGE, texts.message.c_str());
         SetDlgItemTextA(dialog, IDC_NOTE, texts.note.c_str());
@@ -39,7 +39,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_INITDIALOG:
         // A removal cannot be undone halfway, so it cannot be cancelled. A disabled Cancel
         // also keeps the close box quiet: the dialog manager sends no IDCANCEL for it then.
-        if (RemovalMode) EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
+        if (engine::runState().RemovalMode) EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         break;
     case WM_COMMAND:
         // The engine notices the flag at its next poll and returns; until then the dialog
@@ -49,7 +49,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         // close box reaches here as IDCANCEL too. Windows' dialog manager drops it while
         // Cancel is disabled, Wine's sends it all the same. So the mode is checked here, and
         // a removal is never cancelled whatever the system's dialog manager does.
-        if (LOWORD(wParam) == IDCANCEL && !RemovalMode) cancelRequested = 1;
+        if (LOWORD(wParam) == IDCANCEL && !engine::runState().RemovalMode) engine::runState().cancelRequested = 1;
         break;
     }
     return FALSE;

@@ -5,7 +5,7 @@
 #include "app/command_line.h"
 #include "app/messages.h"
 #include "app/path_helpers.h"
-#include "app/process_state.h"
+#include "engine/run_state.h"
 #include "platform/ui.h"
 
 namespace app {
@@ -37,32 +37,33 @@ bool readInstallationValue(CRegistry& key, const char* valueName, std::string& v
 
 }  // namespace
 
-bool startUp(const char* commandLine, StartupValues& values) {
-    if (selectsRemovalMode(commandLineTail(commandLine))) RemovalMode = true;
+bool startUp(const char* commandLine, CRegistry& installationKey) {
+    engine::RunState& run = engine::runState();
+    if (selectsRemovalMode(commandLineTail(commandLine))) run.RemovalMode = true;
 
     std::string modulePath = getModulePath();
     if (modulePath.empty()) return fail(messages::kUpdateManifestUnreadable);
-    values.updateFolder = getParentFolder(modulePath);
-    ensureTrailingSeparator(values.updateFolder);
-    std::string updateManifestPath = values.updateFolder + kUpdateManifestName;
+    run.UpdateFolder = getParentFolder(modulePath);
+    ensureTrailingSeparator(run.UpdateFolder);
+    std::string updateManifestPath = run.UpdateFolder + kUpdateManifestName;
 
-    if (manifest::loadUpdateManifest(updateManifestPath, updateManifest) != manifest::LoadResult::Loaded) {
+    if (manifest::loadUpdateManifest(updateManifestPath, run.updateManifest) != manifest::LoadResult::Loaded) {
         return fail(messages::kUpdateManifestUnreadable);
     }
-    const manifest::UpdateHeader& header = updateManifest.header;
-    values.notInstalledMessage = std::string(header.productName) + messages::kNotInstalledSuffix;
+    const manifest::UpdateHeader& header = run.updateManifest.header;
+    std::string notInstalledMessage = std::string(header.productName) + messages::kNotInstalledSuffix;
 
     // Full access, not read-only: an installation the user may not change is not one to update.
-    if (!values.installationKey.Open(platform::kHkeyCurrentUser, header.registryKey, platform::kKeyAllAccess)) {
-        return fail(values.notInstalledMessage.c_str());
+    if (!installationKey.Open(platform::kHkeyCurrentUser, header.registryKey, platform::kKeyAllAccess)) {
+        return fail(notInstalledMessage.c_str());
     }
-    if (!readInstallationValue(values.installationKey, header.registryValue, values.installationValue)) {
-        return fail(values.notInstalledMessage.c_str());
+    if (!readInstallationValue(installationKey, header.registryValue, run.installationValue)) {
+        return fail(notInstalledMessage.c_str());
     }
-    values.uninstallManifestPath = values.installationValue + kUninstallManifestName;
-    if (manifest::loadUninstallManifest(values.uninstallManifestPath, header.entryCount, uninstallManifest) !=
+    run.uninstallManifestPath = run.installationValue + kUninstallManifestName;
+    if (manifest::loadUninstallManifest(run.uninstallManifestPath, header.entryCount, run.uninstallManifest) !=
         manifest::LoadResult::Loaded) {
-        return fail(values.notInstalledMessage.c_str());
+        return fail(notInstalledMessage.c_str());
     }
     return true;
 }

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "app/confirmation_texts.h"
-#include "app/process_state.h"
+#include "engine/run_state.h"
 #include "platform/text_encoding.h"
 
 namespace app {
@@ -65,7 +65,7 @@ TerminalUi::TerminalUi(int input, std::FILE* output)
     : input_(input), output_(output), outputIsTerminal_(isatty(fileno(output)) == 1) {}
 
 int TerminalUi::runConfirmation() {
-    ConfirmationTexts texts = confirmationTexts(updateManifest.header, RemovalMode);
+    ConfirmationTexts texts = confirmationTexts(engine::runState().updateManifest.header, engine::runState().RemovalMode);
     std::fprintf(output_, "[%s]\n%s\n%s\n%s\n", forTerminal(texts.caption.c_str()).c_str(),
                  forTerminal(texts.message.c_str()).c_str(), forTerminal(kConfirmationQuestion).c_str(),
                  forTerminal(texts.note.c_str()).c_str());
@@ -108,7 +108,7 @@ bool TerminalUi::readLine(std::string& utf8Line) {
 
 ProgressDialog TerminalUi::showProgressDialog() {
     struct sigaction action {};
-    action.sa_handler = RemovalMode ? SIG_IGN : onInterrupt;
+    action.sa_handler = engine::runState().RemovalMode ? SIG_IGN : onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousInterrupt_);
     interruptPending = 0;
@@ -150,7 +150,7 @@ void TerminalUi::drawStatus() {
 bool TerminalUi::pumpOneMessage() {
     if (!interruptPending) return false;
     interruptPending = 0;
-    cancelRequested = 1;
+    engine::runState().cancelRequested = 1;
     return true;
 }
 

@@ -7,13 +7,13 @@
 namespace app {
 
 int runUpdater() {
-    StartupValues values;
-    if (!startUp(platform::process().getCommandLine(), values)) return 0;
-    runSequence(values);
+    CRegistry installationKey;
+    if (!startUp(platform::process().getCommandLine(), installationKey)) return 0;
+    runSequence();
     return 0;
 }
 
-void runSequence(StartupValues&) {
+void runSequence() {
     UpdaterUi& ui = updaterUi();
 
     // Declining ends the run before anything is built, shown, changed or saved. A dialog

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/process_state.h"
+#include "engine/run_state.h"
 #include "app/updater_ui.h"
 #include "resources/resource_ids.h"
 
@@ -24,17 +24,14 @@ std::string textOf(HWND window) {
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app::RemovalMode = false;
-        app::cancelRequested = 0;
-        app::updateManifest.header = {};
-        std::strcpy(app::updateManifest.header.title, "サンプル製品");
-        std::strcpy(app::updateManifest.header.updateName, "サンプル製品 Ver1.01");
-        std::strcpy(app::updateManifest.header.note, "データを書き換えます");
+        engine::resetRunState();
+        std::strcpy(engine::runState().updateManifest.header.title, "サンプル製品");
+        std::strcpy(engine::runState().updateManifest.header.updateName, "サンプル製品 Ver1.01");
+        std::strcpy(engine::runState().updateManifest.header.note, "データを書き換えます");
     }
     void TearDown() override {
         if (progress) app::updaterUi().destroyProgressDialog(progress);
-        app::RemovalMode = false;
-        app::cancelRequested = 0;
+        engine::resetRunState();
     }
 
     // The modal confirmation, reached into by a thread timer once it is on screen: `act`
@@ -92,11 +89,11 @@ std::function<void(HWND)> DialogTest::acting;
 TEST_F(DialogTest, ConfirmationShowsTheHeaderInEitherMode) {
     EXPECT_EQ(confirm(post(WM_COMMAND, IDOK)), 1);
     EXPECT_EQ(seen, "サンプル製品|サンプル製品 Ver1.01を行います|よろしいですか？|データを書き換えます|OK|ｷｬﾝｾﾙ");
-    app::RemovalMode = true;
+    engine::runState().RemovalMode = true;
     EXPECT_EQ(confirm(post(WM_COMMAND, IDOK)), 1);
     EXPECT_EQ(seen, "サンプル製品ファイルの削除|サンプル製品 Ver1.01ファイルの削除を行います|よろしいですか？|"
                     "データを書き換えます|OK|ｷｬﾝｾﾙ");
-    app::updateManifest.header = {};
+    engine::runState().updateManifest.header = {};
     EXPECT_EQ(confirm(post(WM_COMMAND, IDCANCEL)), 0);
     EXPECT_EQ(seen, "ファイルの削除|ファイルの削除を行います|よろしいですか？||OK|ｷｬﾝｾﾙ");
 }
@@ -140,21 +137,21 @@ TEST_F(DialogTest, CancelTakesEffectOnlyWhenPumpedAndLeavesTheDialogUp) {
     showProgress();
     EXPECT_FALSE(app::updaterUi().pumpOneMessage());
     click(item(IDCANCEL));
-    EXPECT_EQ(app::cancelRequested, 0);
+    EXPECT_EQ(engine::runState().cancelRequested, 0);
     drain();
-    EXPECT_EQ(app::cancelRequested, 1);
+    EXPECT_EQ(engine::runState().cancelRequested, 1);
     EXPECT_TRUE(IsWindowVisible(progress));
     EXPECT_TRUE(IsWindowEnabled(item(IDCANCEL)));
     EXPECT_EQ(textOf(progress), "アップデート中");
 
     // One pump, one message.
-    app::cancelRequested = 0;
+    engine::runState().cancelRequested = 0;
     PostMessageA(progress, WM_APP, 0, 0);
     PostMessageA(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0x7777), 0);
     EXPECT_TRUE(app::updaterUi().pumpOneMessage());
-    EXPECT_EQ(app::cancelRequested, 0);
+    EXPECT_EQ(engine::runState().cancelRequested, 0);
     EXPECT_TRUE(app::updaterUi().pumpOneMessage());
-    EXPECT_EQ(app::cancelRequested, 1);
+    EXPECT_EQ(engine::runState().cancelRequested, 1);
 }
 
 TEST_F(DialogTest, OnlyCancelAndTheCloseBoxCancelAndNotTheDialogKeys) {
@@ -163,26 +160,26 @@ TEST_F(DialogTest, OnlyCancelAndTheCloseBoxCancelAndNotTheDialogKeys) {
     // The pump does no dialog-message filtering, so Esc means nothing to the dialog.
     PostMessageA(progress, WM_KEYDOWN, VK_ESCAPE, 0);
     drain();
-    EXPECT_EQ(app::cancelRequested, 0);
+    EXPECT_EQ(engine::runState().cancelRequested, 0);
     PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
     drain();
-    EXPECT_EQ(app::cancelRequested, 1);
+    EXPECT_EQ(engine::runState().cancelRequested, 1);
     EXPECT_TRUE(IsWindow(progress));
 }
 
 TEST_F(DialogTest, ARemovalCannotBeCancelled) {
-    app::RemovalMode = true;
+    engine::runState().RemovalMode = true;
     showProgress();
     EXPECT_FALSE(IsWindowEnabled(item(IDCANCEL)));
     EXPECT_EQ(textOf(progress), "アップデート中");
     click(item(IDCANCEL));
     drain();
-    EXPECT_EQ(app::cancelRequested, 0) << "by the button";
+    EXPECT_EQ(engine::runState().cancelRequested, 0) << "by the button";
     // Wine's dialog manager, unlike Windows', turns the close box into IDCANCEL even while
     // Cancel is disabled.
     PostMessageA(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
     drain();
-    EXPECT_EQ(app::cancelRequested, 0) << "by the close box";
+    EXPECT_EQ(engine::runState().cancelRequested, 0) << "by the close box";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/updater.h"
+#include "engine/run_state.h"
 #include "tests/fakes/recording_files.h"
 #include "tests/fakes/scripted_updater_ui.h"
 
@@ -14,9 +15,9 @@ TEST(RunSequence, DecliningOrAConfirmationThatCannotBeShownEndsTheRunUntouched) 
         fakes::ScriptedUpdaterUi ui;
         fakes::RecordingFiles files;
         ui.confirmation = declined;
-        app::StartupValues values;
-        values.uninstallManifestPath = "C:\\Product\\Uninstallinf.dat";
-        app::runSequence(values);
+        engine::resetRunState();
+        engine::runState().uninstallManifestPath = "C:\\Product\\Uninstallinf.dat";
+        app::runSequence();
         EXPECT_EQ(ui.calls, std::vector<std::string>{"runConfirmation"}) << declined;
         EXPECT_TRUE(files.calls.empty()) << declined;
     }
@@ -24,8 +25,8 @@ TEST(RunSequence, DecliningOrAConfirmationThatCannotBeShownEndsTheRunUntouched) 
 
 TEST(RunSequence, ConfirmingShowsTheProgressDialogOnceAndTakesItDown) {
     fakes::ScriptedUpdaterUi ui;
-    app::StartupValues values;
-    app::runSequence(values);
+    engine::resetRunState();
+    app::runSequence();
     ASSERT_GE(ui.calls.size(), 3u);
     EXPECT_EQ(ui.calls[0], "runConfirmation");
     EXPECT_EQ(ui.calls[1], "showProgressDialog");

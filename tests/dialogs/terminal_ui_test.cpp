@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/process_state.h"
+#include "engine/run_state.h"
 
 namespace {
 
@@ -27,12 +27,10 @@ TEST(ConfirmationAnswerParsing, EnterIsOkAndEitherButtonCanBeTypedInAnyCase) {
 class TerminalUiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app::RemovalMode = false;
-        app::cancelRequested = 0;
-        app::updateManifest.header = {};
-        std::strcpy(app::updateManifest.header.title, "サンプル製品");
-        std::strcpy(app::updateManifest.header.updateName, "サンプル製品 Ver1.01");
-        std::strcpy(app::updateManifest.header.note, "データを書き換えます");
+        engine::resetRunState();
+        std::strcpy(engine::runState().updateManifest.header.title, "サンプル製品");
+        std::strcpy(engine::runState().updateManifest.header.updateName, "サンプル製品 Ver1.01");
+        std::strcpy(engine::runState().updateManifest.header.note, "データを書き換えます");
         output = open_memstream(&drawn, &drawnSize);
         ASSERT_EQ(openpty(&keyboard, &terminal, nullptr, nullptr, nullptr), 0);
     }
@@ -41,8 +39,7 @@ protected:
         std::free(drawn);
         close(keyboard);
         close(terminal);
-        app::RemovalMode = false;
-        app::cancelRequested = 0;
+        engine::resetRunState();
     }
     void type(const std::string& keys) { ASSERT_EQ(write(keyboard, keys.data(), keys.size()), ssize_t(keys.size())); }
     std::string shown() {
@@ -65,7 +62,7 @@ TEST_F(TerminalUiTest, ConfirmationShowsTheDialogsTextsInUtf8AndAsksUntilAnswere
 }
 
 TEST_F(TerminalUiTest, CancelTheEndOfInputAndNoTerminalAllDecline) {
-    app::RemovalMode = true;
+    engine::runState().RemovalMode = true;
     type(u8"ｷｬﾝｾﾙ\n\x04");  // Cancel, then Ctrl-D, which stands for the close box
     app::TerminalUi ui(terminal, output);
     EXPECT_EQ(ui.runConfirmation(), 0);
@@ -113,9 +110,9 @@ TEST_F(TerminalUiTest, CtrlCCancelsAtTheNextPumpExceptDuringARemoval) {
     app::ProgressDialog dialog = ui.showProgressDialog();
     EXPECT_FALSE(ui.pumpOneMessage());
     raise(SIGINT);
-    EXPECT_EQ(app::cancelRequested, 0);
+    EXPECT_EQ(engine::runState().cancelRequested, 0);
     EXPECT_TRUE(ui.pumpOneMessage());
-    EXPECT_EQ(app::cancelRequested, 1);
+    EXPECT_EQ(engine::runState().cancelRequested, 1);
     EXPECT_FALSE(ui.pumpOneMessage());
     raise(SIGINT);  // not pumped: goes with the dialog
     ui.destroyProgressDialog(dialog);
@@ -124,14 +121,14 @@ TEST_F(TerminalUiTest, CtrlCCancelsAtTheNextPumpExceptDuringARemoval) {
     sigaction(SIGINT, nullptr, &after);
     EXPECT_EQ(after.sa_handler, outsideTheDialog) << "Ctrl-C is the program's own again";
 
-    app::cancelRequested = 0;
-    app::RemovalMode = true;
+    engine::runState().cancelRequested = 0;
+    engine::runState().RemovalMode = true;
     dialog = ui.showProgressDialog();
     EXPECT_FALSE(ui.pumpOneMessage());
     raise(SIGINT);
     EXPECT_FALSE(ui.pumpOneMessage());
     ui.destroyProgressDialog(dialog);
-    EXPECT_EQ(app::cancelRequested, 0);
+    EXPECT_EQ(engine::runState().cancelRequested, 0);
     sigaction(SIGINT, &saved, nullptr);
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
+#include "engine/run_state.h"
 #include "app/updater_ui.h"
 #include "platform/seam.h"
 
@@ -62,7 +62,7 @@ public:
         calls.push_back("pumpOneMessage");
         ++pumps;
         if (pumps != cancelAtPump || !shown_) return false;
-        if (!app::RemovalMode) app::cancelRequested = 1;
+        if (!engine::runState().RemovalMode) engine::runState().cancelRequested = 1;
         return true;
     }
     void destroyProgressDialog(app::ProgressDialog dialog) override {

@@ -5,7 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/messages.h"
-#include "app/process_state.h"
+#include "engine/run_state.h"
 #include "app/startup.h"
 #include "platform/posix/posix_system.h"
 #include "platform/registry.h"
@@ -55,13 +55,11 @@ protected:
     testing_support::ScratchFolder update;
     testing_support::ScratchFolder install;
     fakes::RecordingMessageBoxes boxes;
-    app::StartupValues values;
+    app::CRegistry installationKey;
 
     void SetUp() override {
         platform::deleteCurrentUserKey(kKey);
-        app::RemovalMode = false;
-        app::updateManifest = {};
-        app::uninstallManifest = {};
+        engine::resetRunState();
     }
     void TearDown() override { platform::deleteCurrentUserKey(kKey); }
 
@@ -87,7 +85,7 @@ protected:
 
     bool run(const std::string& commandLine = "\"Update.exe\"") {
         fakes::FixedProcess process(update / "Update.exe", commandLine);
-        return app::startUp(commandLine.c_str(), values);
+        return app::startUp(commandLine.c_str(), installationKey);
     }
     void expectOnlyMessage(const std::string& text) {
         ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -104,13 +102,12 @@ TEST_F(StartUp, FindsBothManifestsAndLeavesRoomForTheUpdatesEntries) {
     registerInstallFolder();
     ASSERT_TRUE(run());
     EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_FALSE(app::RemovalMode);
-    EXPECT_EQ(values.updateFolder, update.path());
-    EXPECT_EQ(values.installationValue, install.path());
-    EXPECT_EQ(values.uninstallManifestPath, install.path() + "Uninstallinf.dat");
-    EXPECT_EQ(values.notInstalledMessage, f2());
-    EXPECT_EQ(app::updateManifest.header.entryCount, 2u);
-    EXPECT_EQ(app::uninstallManifest.capacity, 5u);
+    EXPECT_FALSE(engine::runState().RemovalMode);
+    EXPECT_EQ(engine::runState().UpdateFolder, update.path());
+    EXPECT_EQ(engine::runState().installationValue, install.path());
+    EXPECT_EQ(engine::runState().uninstallManifestPath, install.path() + "Uninstallinf.dat");
+    EXPECT_EQ(engine::runState().updateManifest.header.entryCount, 2u);
+    EXPECT_EQ(engine::runState().uninstallManifest.capacity, 5u);
 }
 
 TEST_F(StartUp, DashUSelectsRemovalAndAnEmptyUpdateIsAccepted) {
@@ -118,7 +115,7 @@ TEST_F(StartUp, DashUSelectsRemovalAndAnEmptyUpdateIsAccepted) {
     writeInstallation(0);
     registerInstallFolder();
     ASSERT_TRUE(run("\"Update.exe\" -u"));
-    EXPECT_TRUE(app::RemovalMode);
+    EXPECT_TRUE(engine::runState().RemovalMode);
 }
 
 TEST_F(StartUp, NoUpdateManifestGivesTheUnreadableUpdateMessage) {
@@ -135,7 +132,7 @@ TEST_F(StartUp, ARefusedUpdateManifestGivesTheSameMessage) {
 TEST_F(StartUp, AModulePathThatDoesNotFitGivesTheUnreadableUpdateMessage) {
     std::string longPath = update.path() + std::string(600, 'a') + "\\Update.exe";
     fakes::FixedProcess process(longPath, "\"Update.exe\"");
-    EXPECT_FALSE(app::startUp("\"Update.exe\"", values));
+    EXPECT_FALSE(app::startUp("\"Update.exe\"", installationKey));
     expectOnlyMessage(kF1);
 }
 
@@ -171,7 +168,7 @@ TEST_F(StartUp, AFolderWithoutItsBackslashNamesAManifestThatIsNotThere) {
     folder.pop_back();
     registerInstallation(folder + std::string(1, '\0'));
     EXPECT_FALSE(run());
-    EXPECT_EQ(values.uninstallManifestPath, folder + "Uninstallinf.dat");
+    EXPECT_EQ(engine::runState().uninstallManifestPath, folder + "Uninstallinf.dat");
     expectOnlyMessage(f2());
 }
 
@@ -212,8 +209,8 @@ TEST_F(StartUp, TheUpdateFolderIsFoundThroughATrailByte5C) {
     writeInstallation();
     registerInstallFolder();
     fakes::FixedProcess process(folder + "Update.exe", "\"Update.exe\"");
-    ASSERT_TRUE(app::startUp("\"Update.exe\"", values));
-    EXPECT_EQ(values.updateFolder, folder);
+    ASSERT_TRUE(app::startUp("\"Update.exe\"", installationKey));
+    EXPECT_EQ(engine::runState().UpdateFolder, folder);
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/change_journal.h"
+#include "manifest/manifests.h"
+
+namespace engine {
+
+// Everything one run of the updater shares, from the command line to exit. The product keeps
+// it process-wide by design: the dialog procedures are created with parameter 0 and read it
+// from here. Start-up fills it, the run sequence, the dialogs and the engine read and change
+// it.
+struct RunState {
+    // Set once at start, when the command-line tail is exactly "-u".
+    bool RemovalMode = false;
+    // Set to 1 by the progress dialog's Cancel; read by the engine after a pump; never reset.
+    int32_t cancelRequested = 0;
+
+    // Paths in code page 932. UpdateFolder, UpdateDataFolder and InstallFolder end in a
+    // separator; uninstallManifestPath is the registry value's data + "Uninstallinf.dat",
+    // nothing inserted.
+    std::string UpdateFolder;
+    std::string installationValue;
+    std::string uninstallManifestPath;
+    std::string UpdateDataFolder;
+    std::string InstallFolder;
+
+    manifest::UpdateManifest updateManifest;
+    manifest::UninstallManifest uninstallManifest;
+    ChangeJournal changeJournal;
+};
+
+// The run's state; one per process.
+RunState& runState();
+
+// Back to the state before start-up: what a new process starts with.
+void resetRunState();
+
+}  // namespace engine
