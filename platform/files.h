@@ -21,6 +21,12 @@ inline constexpr uint32_t kFileBegin = 0;
 inline constexpr uint32_t kFileCurrent = 1;
 inline constexpr uint32_t kFileEnd = 2;
 
+// GetFileAttributesA's answers, and what SetFileAttributesA takes.
+inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr uint32_t kFileAttributeReadOnly = 0x1;
+inline constexpr uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr uint32_t kFileAttributeNormal = 0x80;
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -45,6 +51,29 @@ public:
     virtual uint32_t setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) = 0;
 
     virtual bool closeHandle(FileHandle file) = 0;
+
+    // GetFileAttributesA: the attribute bits, or kInvalidFileAttributes when the path names
+    // nothing. A folder reports kFileAttributeDirectory.
+    virtual uint32_t getFileAttributes(const char* path) = 0;
+
+    // SetFileAttributesA. kFileAttributeNormal clears read-only, hidden and system.
+    virtual bool setFileAttributes(const char* path, uint32_t attributes) = 0;
+
+    // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): a file of the name `to` is replaced.
+    // Fails when `from` is missing or when either file is held open by a handle that does
+    // not share deletion (no handle of the product does). Onto a read-only `to` Windows
+    // refuses and Wine succeeds: callers clear the attribute first and rely on neither.
+    virtual bool moveFileReplace(const char* from, const char* to) = 0;
+
+    // DeleteFileA: fails for a missing or read-only file, a folder, or a file held open.
+    virtual bool deleteFile(const char* path) = 0;
+
+    // CreateDirectoryA(path, no security attributes): fails when anything of that name
+    // exists or the parent is missing.
+    virtual bool createDirectory(const char* path) = 0;
+
+    // RemoveDirectoryA: only an empty folder goes.
+    virtual bool removeDirectory(const char* path) = 0;
 
     static Files* replace(Files* replacement);
 };

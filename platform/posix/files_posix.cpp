@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 #include "platform/files.h"
@@ -134,7 +135,72 @@ public:
         return false;
     }
 
+    uint32_t getFileAttributes(const char* path) override {
+        struct stat status {};
+        std::string hostPath = posix::hostPathOf(path);
+        if (hostPath.empty() || ::stat(hostPath.c_str(), &status) != 0) return kInvalidFileAttributes;
+        uint32_t attributes = 0;
+        if (S_ISDIR(status.st_mode)) attributes |= kFileAttributeDirectory;
+        if (!(status.st_mode & S_IWUSR)) attributes |= kFileAttributeReadOnly;
+        return attributes ? attributes : kFileAttributeNormal;
+    }
+
+    bool setFileAttributes(const char* path, uint32_t attributes) override {
+        struct stat status {};
+        std::string hostPath = posix::hostPathOf(path);
+        if (hostPath.empty() || ::stat(hostPath.c_str(), &status) != 0) return false;
+        mode_t mode = status.st_mode & 07777;
+        mode = (attributes & kFileAttributeReadOnly) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+        return ::chmod(hostPath.c_str(), mode) == 0;
+    }
+
+    bool moveFileReplace(const char* from, const char* to) override {
+        std::string hostFrom = posix::hostPathOf(from);
+        std::string hostTo = posix::hostPathOf(to);
+        struct stat source {};
+        if (hostFrom.empty() || hostTo.empty() || ::lstat(hostFrom.c_str(), &source) != 0) return false;
+        if (heldOpen(hostFrom)) return false;
+        struct stat existing {};
+        if (::stat(hostTo.c_str(), &existing) == 0) {
+            // Windows refuses to replace a folder or a read-only file; rename(2) would do both.
+            if (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR)) return false;
+            if (heldOpen(hostTo)) return false;
+        }
+        return ::rename(hostFrom.c_str(), hostTo.c_str()) == 0;
+    }
+
+    bool deleteFile(const char* path) override {
+        struct stat status {};
+        std::string hostPath = posix::hostPathOf(path);
+        if (hostPath.empty() || ::lstat(hostPath.c_str(), &status) != 0) return false;
+        // Windows refuses a read-only file for every user; the host would let anyone with a
+        // writable folder unlink it.
+        if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR) || heldOpen(hostPath)) return false;
+        return ::unlink(hostPath.c_str()) == 0;
+    }
+
+    bool createDirectory(const char* path) override {
+        std::string hostPath = posix::hostPathOf(path);
+        return !hostPath.empty() && ::mkdir(hostPath.c_str(), 0777) == 0;
+    }
+
+    bool removeDirectory(const char* path) override {
+        std::string hostPath = posix::hostPathOf(path);
+        return !hostPath.empty() && ::rmdir(hostPath.c_str()) == 0;
+    }
+
 private:
+    // Whether a handle of this process holds the file. No handle shares deletion, so a held
+    // file can be neither renamed nor deleted, as on Windows.
+    bool heldOpen(const std::string& hostPath) {
+        struct stat status {};
+        if (::stat(hostPath.c_str(), &status) != 0) return false;
+        for (const OpenFile* held : open_) {
+            if (held->device == status.st_dev && held->inode == status.st_ino) return true;
+        }
+        return false;
+    }
+
     OpenFile* find(FileHandle handle) {
         for (OpenFile* file : open_) {
             if (file == handle) return file;

@@ -35,6 +35,16 @@ public:
         return low;
     }
     bool closeHandle(FileHandle file) override { return CloseHandle(file) != FALSE; }
+    uint32_t getFileAttributes(const char* path) override { return GetFileAttributesA(path); }
+    bool setFileAttributes(const char* path, uint32_t attributes) override {
+        return SetFileAttributesA(path, attributes) != FALSE;
+    }
+    bool moveFileReplace(const char* from, const char* to) override {
+        return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    bool deleteFile(const char* path) override { return DeleteFileA(path) != FALSE; }
+    bool createDirectory(const char* path) override { return CreateDirectoryA(path, nullptr) != FALSE; }
+    bool removeDirectory(const char* path) override { return RemoveDirectoryA(path) != FALSE; }
 };
 
 }  // namespace

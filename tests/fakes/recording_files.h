@@ -64,6 +64,31 @@ public:
         return real_.closeHandle(file);
     }
 
+    uint32_t getFileAttributes(const char* path) override {
+        if (record("getFileAttributes", path)) return platform::kInvalidFileAttributes;
+        return real_.getFileAttributes(path);
+    }
+    bool setFileAttributes(const char* path, uint32_t attributes) override {
+        if (record("setFileAttributes", path, attributes)) return false;
+        return real_.setFileAttributes(path, attributes);
+    }
+    bool moveFileReplace(const char* from, const char* to) override {
+        if (record("moveFileReplace", std::string(from) + " -> " + to)) return false;
+        return real_.moveFileReplace(from, to);
+    }
+    bool deleteFile(const char* path) override {
+        if (record("deleteFile", path)) return false;
+        return real_.deleteFile(path);
+    }
+    bool createDirectory(const char* path) override {
+        if (record("createDirectory", path)) return false;
+        return real_.createDirectory(path);
+    }
+    bool removeDirectory(const char* path) override {
+        if (record("removeDirectory", path)) return false;
+        return real_.removeDirectory(path);
+    }
+
 private:
     struct Failure {
         std::string name;
