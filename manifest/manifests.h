@@ -51,5 +51,7 @@ void saveUninstallManifest(const std::string& path, const UninstallManifest& man
 // Manifest names match byte-wise with only A-Z folded onto a-z: no locale, no multibyte
 // awareness, so a trail byte in that range is folded too.
 bool namesMatch(const char* a, const char* b);
+// The name as matching sees it: two names match exactly when their folded forms are equal.
+std::string foldedName(const char* name);
 
 }  // namespace manifest

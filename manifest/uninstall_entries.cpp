@@ -4,14 +4,23 @@
 
 namespace manifest {
 
+namespace {
+unsigned char fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; }
+}  // namespace
+
 bool namesMatch(const char* a, const char* b) {
-    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; };
     for (size_t i = 0;; ++i) {
         unsigned char x = fold(static_cast<unsigned char>(a[i]));
         unsigned char y = fold(static_cast<unsigned char>(b[i]));
         if (x != y) return false;
         if (x == '\0') return true;
     }
+}
+
+std::string foldedName(const char* name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
+    return folded;
 }
 
 uint32_t UninstallManifest::findEntry(const char* name) const {

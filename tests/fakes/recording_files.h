@@ -10,7 +10,8 @@ namespace fakes {
 
 // Passes every call through to the files service it replaced, records it, and fails the
 // calls a test chooses: `failCall("writeFile", 2)` makes the second writeFile fail (0 means
-// every one). While it lives, it is the files service.
+// every one). Every call but closeHandle can be failed: a failed close would leak the real
+// handle, and nothing reads its result. While it lives, it is the files service.
 class RecordingFiles final : public platform::Files {
 public:
     RecordingFiles() : real_(platform::files()), scope_(*this) {}
@@ -52,11 +53,14 @@ public:
         return real_.writeFile(file, buffer, count < writeLimit_ ? count : writeLimit_, transferred);
     }
     uint32_t getFileSize(platform::FileHandle file, uint32_t* high) override {
-        record("getFileSize", "");
+        if (record("getFileSize", "")) {
+            if (high) *high = 0;
+            return 0xFFFFFFFFu;  // INVALID_FILE_SIZE
+        }
         return real_.getFileSize(file, high);
     }
     uint32_t setFilePointer(platform::FileHandle file, int32_t low, int32_t* high, uint32_t method) override {
-        record("setFilePointer", "", static_cast<uint32_t>(low), method);
+        if (record("setFilePointer", "", static_cast<uint32_t>(low), method)) return 0xFFFFFFFFu;  // INVALID_SET_FILE_POINTER
         return real_.setFilePointer(file, low, high, method);
     }
     bool closeHandle(platform::FileHandle file) override {

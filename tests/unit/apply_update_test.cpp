@@ -1,0 +1,183 @@
+// Applying and removing files: the progress dialog as the engine drives it, the record kept in
+// step, and each way an entry fails.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "engine/path_limit.h"
+#include "tests/fakes/recording_files.h"
+#include "tests/unit/engine_run.h"
+
+namespace {
+
+using testing_support::EngineRun;
+using testing_support::entry;
+using Positions = std::vector<uint32_t>;
+using Entries = std::vector<std::tuple<std::string, uint64_t, uint32_t>>;
+
+TEST(ApplyUpdate, ProgressIsSentTwiceAChunkAndAMessageIsPumpedOnlyAfterAFullOne) {
+    struct Case {
+        uint64_t size;
+        int cancelAtPump;
+        Positions head, tail;
+        size_t count;
+        int pumps;
+    };
+    const Case cases[] = {
+        {250000, 0, {1, 0, 41, 40, 81, 80, 100, 99, 100}, {}, 9, 2},
+        {200000, 0, {1, 0, 51, 50, 101, 100, 100, 99, 100}, {}, 9, 2},
+        {100000, 0, {1, 0, 101, 100, 100, 99, 100}, {}, 7, 1},
+        {99999, 0, {1, 0, 100, 99, 100}, {}, 5, 0},
+        {0, 0, {1, 0, 100, 99, 100}, {}, 5, 0},
+        {10000000, 0, {1, 0, 2, 1, 3, 2}, {101, 100, 100, 99, 100}, 205, 100},
+        {10000001, 0, {1, 0, 2, 1, 3, 2}, {101, 100, 100, 99, 100}, 205, 100},
+        // Past 4 GiB; the size's low word alone (2000000) would give 6, 5 after the first chunk.
+        {(1ull << 32) + 2000000, 2, {1, 0, 1, 0}, {}, 4, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        EngineRun run({entry("f.bin", c.size)}, {});
+        run.payloadOfSize("f.bin", c.size);
+        run.ui.cancelAtPump = c.cancelAtPump;
+        EXPECT_EQ(run.apply(), c.cancelAtPump == 0);
+        const Positions& seen = run.ui.positions;
+        ASSERT_EQ(seen.size(), c.count);
+        EXPECT_EQ(Positions(seen.begin(), seen.begin() + c.head.size()), c.head);
+        EXPECT_EQ(Positions(seen.end() - c.tail.size(), seen.end()), c.tail);
+        EXPECT_EQ(run.ui.pumps, c.pumps);
+        EXPECT_TRUE(run.boxes.boxes.empty());
+    }
+}
+
+TEST(ApplyUpdate, ACancelTakesEffectOnlyRightAfterTheNextPump) {
+    EngineRun run({entry("small.bin", 99999), entry("big.bin", 250000)}, {});
+    run.payloadOfSize("small.bin", 99999);
+    run.payloadOfSize("big.bin", 250000);
+    engine::runState().cancelRequested = 1;  // clicked before any chunk was full
+    EXPECT_FALSE(run.apply());
+    EXPECT_EQ(run.folder.readBytes("install\\small.bin").size(), 99999u);
+    EXPECT_EQ(run.folder.readBytes("install\\big.bin").size(), 100000u);
+    EXPECT_EQ(run.ui.pumps, 1);
+    EXPECT_TRUE(run.boxes.boxes.empty());
+}
+
+TEST(ApplyUpdate, TheRecordGainsWhatIsNewAndItsFirstMatchTakesTheNewSize) {
+    EngineRun run({entry("dir\\", 9), entry("FOO.TXT", 5, 7), entry("new.txt", 3, 8), entry("NewDir\\", 9)},
+                  {entry("Dir\\"), entry("Foo.txt", 10, 1), entry("foo.txt", 20, 2)});
+    run.folder.writeBytes("data\\FOO.TXT", "12345");
+    run.folder.writeBytes("data\\new.txt", "abc");
+    ASSERT_TRUE(run.apply());
+    EXPECT_EQ(run.recordEntries(),
+              (Entries{{"Dir\\", 0, 0}, {"Foo.txt", 5, 7}, {"foo.txt", 20, 2}, {"new.txt", 3, 8}, {"NewDir\\", 9, 0}}));
+    const manifest::UninstallHeader& header = engine::runState().uninstallManifest.header;
+    EXPECT_EQ(header.fileCount, 3u);
+    EXPECT_EQ(header.totalBytes, 30u - 10 + 5 + 3);
+    EXPECT_EQ(run.ui.statusTexts, (std::vector<std::string>{"FOO.TXTをコピー中...", "new.txtをコピー中..."}));
+}
+
+TEST(ApplyUpdate, ARemovalDeletesTheFilesAndTakesTheirFirstMatchOutWithTheUpdatesSize) {
+    EngineRun run({entry("A.txt", 100), entry("dir\\"), entry("unlisted.txt", 1)},
+                  {entry("a.txt", 10), entry("A.TXT", 20), entry("dir\\"), entry("b.txt", 5)}, true);
+    run.folder.writeBytes("install\\A.txt", "x");
+    run.folder.writeBytes("install\\unlisted.txt", "x");
+    ASSERT_TRUE(run.apply());
+    EXPECT_TRUE(run.installedFiles().empty());
+    EXPECT_EQ(run.recordEntries(), (Entries{{"A.TXT", 20, 0}, {"dir\\", 0, 0}, {"b.txt", 5, 0}}));
+    const manifest::UninstallHeader& header = engine::runState().uninstallManifest.header;
+    EXPECT_EQ(header.fileCount, 2u);
+    EXPECT_EQ(header.totalBytes, uint64_t{35} - 100);
+    EXPECT_EQ(run.ui.statusTexts, (std::vector<std::string>{"A.txtを削除中...", "unlisted.txtを削除中..."}));
+}
+
+TEST(ApplyUpdate, AFailedEntryEndsTheRunWithOneMessageNamingItInFull) {
+    enum Subject { Target, Source };
+    struct Case {
+        std::string name;
+        bool removal;
+        Subject subject;
+        std::string text;
+        std::function<void(EngineRun&, fakes::RecordingFiles&)> arrange;
+    };
+    auto nothing = [](EngineRun&, fakes::RecordingFiles&) {};
+    const Case cases[] = {
+        // Over 260 bytes in all: the message is not cut.
+        {"missing\\" + std::string(200, 'x'), false, Target, "のオープンに失敗しました", nothing},
+        {"new.txt", false, Source, "のオープンに失敗しました", nothing},
+        {"new.txt", false, Target, "の書き込みに失敗しました",
+         [](EngineRun& run, fakes::RecordingFiles& files) {
+             run.folder.writeBytes("data\\new.txt", "abc");
+             files.limitWrites(2);
+         }},
+        {"old.txt", false, Target, "のバックアップに失敗しました",
+         [](EngineRun& run, fakes::RecordingFiles& files) {
+             run.folder.writeBytes("install\\old.txt", "old");
+             run.folder.writeBytes("data\\old.txt", "new");
+             files.failCall("moveFileReplace");
+         }},
+        {"gone.txt", true, Target, "の削除に失敗しました", nothing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EngineRun run({entry(c.name, 3)}, {}, c.removal);
+        fakes::RecordingFiles files;
+        c.arrange(run, files);
+        EXPECT_FALSE(run.apply());
+        ASSERT_EQ(run.boxes.boxes.size(), 1u);
+        EXPECT_EQ(run.boxes.boxes[0].text, (c.subject == Target ? run.install : run.data) + c.name + c.text);
+        EXPECT_FALSE(run.boxes.boxes[0].hasCaption);
+        EXPECT_EQ(run.boxes.boxes[0].type, 0u);
+    }
+}
+
+TEST(ApplyUpdate, OldContentIsNeverEmptiedWithoutABackup) {
+    {
+        EngineRun refused({entry("old.txt", 3)}, {});
+        refused.folder.writeBytes("install\\old.txt", "old");
+        fakes::RecordingFiles files;
+        files.failCall("moveFileReplace");
+        EXPECT_FALSE(refused.apply());
+        EXPECT_EQ(refused.installedFiles(), (std::map<std::string, std::string>{{"old.txt", "old"}}));
+    }
+
+    // Listed twice: the second copy must not take the place of the backup.
+    EngineRun twice({entry("same.txt", 3), entry("same.txt", 3)}, {});
+    twice.folder.writeBytes("install\\same.txt", "before");
+    twice.folder.writeBytes("data\\same.txt", "new");
+    ASSERT_TRUE(twice.apply());
+    EXPECT_EQ(twice.folder.readBytes("install\\same.txt.bak"), "before");
+}
+
+TEST(ApplyUpdate, APathTooLongForTheSystemEndsTheRunBeforeAnythingChanges) {
+    struct Case {
+        bool removal;
+        const char* dataFolder;
+        bool refused;
+    };
+    for (Case c : {Case{false, "data\\", true}, Case{false, "a-longer-data-folder\\", true}, Case{true, "data\\", false}}) {
+        EngineRun run({entry("first.txt", 1), entry("later", 1)}, {}, c.removal);
+        run.install = run.folder / "fresh\\";
+        run.data = run.folder / c.dataFolder;
+        // 260 bytes joined: the backup's name, or the payload's path where its folder is longer.
+        std::string name(engine::kPathBufferSize - std::max(run.install.size() + 4, run.data.size()), 'n');
+        testing_support::setText(engine::runState().updateManifest.entries[1].name, name);
+        EXPECT_FALSE(run.apply());
+        ASSERT_EQ(run.boxes.boxes.size(), 1u);
+        // A removal makes neither path, and goes on to its first entry.
+        EXPECT_EQ(run.boxes.boxes[0].text, c.refused ? name + "のパスが長すぎます" : run.install + "first.txtの削除に失敗しました");
+        EXPECT_EQ(run.folder.exists("fresh"), !c.refused);
+    }
+}
+
+TEST(ApplyUpdate, FoldersAreMadeAtSeparatorsNeverAtATrailByte) {
+    EngineRun run({entry("表\\ソフト\\")}, {});
+    fakes::RecordingFiles files;
+    ASSERT_TRUE(run.apply());
+    EXPECT_TRUE(run.folder.exists("install\\表\\ソフト"));
+    std::string path = run.install + "表\\ソフト\\";
+    // 表 and ソ each end in a 0x5C byte of their own.
+    EXPECT_EQ(files.count("createDirectory"), std::count(path.begin(), path.end(), '\\') - 2);
+    EXPECT_EQ(engine::runState().changeJournal.createdDirectories, std::vector<std::string>{path});
+}
+
+}  // namespace
