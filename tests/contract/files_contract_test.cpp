@@ -105,6 +105,44 @@ TEST_F(FilesContract, AFolderCannotBeOpenedAsAFile) {
     EXPECT_EQ(openForWrite("sub"), kInvalidFileHandle);
 }
 
+TEST_F(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
+    folder.writeBytes("locked.bin", "keep");
+    folder.makeReadOnly("locked.bin");
+    EXPECT_FALSE(files.deleteFile((folder / "locked.bin").c_str()));
+    folder.makeFolder("full");
+    folder.writeBytes("full\\inside.txt", "x");
+    EXPECT_FALSE(files.removeDirectory((folder / "full").c_str()));
+    EXPECT_FALSE(files.createDirectory((folder / "full").c_str()));
+    EXPECT_FALSE(files.moveFileReplace((folder / "missing.bin").c_str(), (folder / "other.bin").c_str()));
+    folder.writeBytes("held.bin", "held");
+    ASSERT_NE(openForRead("held.bin"), kInvalidFileHandle);
+    EXPECT_FALSE(files.moveFileReplace((folder / "full\\inside.txt").c_str(), (folder / "held.bin").c_str()));
+
+    EXPECT_EQ(folder.readBytes("locked.bin"), "keep");
+    EXPECT_EQ(folder.readBytes("full\\inside.txt"), "x");
+    EXPECT_EQ(folder.readBytes("held.bin"), "held");
+    EXPECT_FALSE(folder.exists("other.bin"));
+}
+
+// What the backups rest on: a move replaces the file of the new name, and a read-only file
+// can be made writable first (a move onto a read-only file succeeds under Wine only).
+TEST_F(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
+    folder.makeFolder("sub");
+    EXPECT_NE(files.getFileAttributes((folder / "sub").c_str()) & kFileAttributeDirectory, 0u);
+    EXPECT_EQ(files.getFileAttributes((folder / "missing").c_str()), kInvalidFileAttributes);
+
+    folder.writeBytes("old.txt", "old");
+    folder.writeBytes("new.txt", "new");
+    folder.makeReadOnly("old.txt");
+    std::string old = folder / "old.txt";
+    EXPECT_NE(files.getFileAttributes(old.c_str()) & kFileAttributeReadOnly, 0u);
+    EXPECT_TRUE(files.setFileAttributes(old.c_str(), kFileAttributeNormal));
+    EXPECT_EQ(files.getFileAttributes(old.c_str()) & (kFileAttributeReadOnly | kFileAttributeDirectory), 0u);
+    EXPECT_TRUE(files.moveFileReplace((folder / "new.txt").c_str(), old.c_str()));
+    EXPECT_EQ(folder.readBytes("old.txt"), "new");
+    EXPECT_FALSE(folder.exists("new.txt"));
+}
+
 TEST_F(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {
     FileHandle file = openExclusive("large.bin");
     ASSERT_NE(file, kInvalidFileHandle);
