@@ -32,7 +32,11 @@ uint32_t UninstallManifest::findEntry(const char* name) const {
 
 void UninstallManifest::appendEntry(const ManifestEntry& updateEntry) {
     ManifestEntry& slot = entries[header.entryCount];
-    std::memcpy(slot.name, updateEntry.name, std::strlen(updateEntry.name) + 1);
+    // Up to and including the terminator, and never past the field: a name that fills its
+    // field without one is copied as it stands rather than with the bytes after it.
+    const void* terminator = std::memchr(updateEntry.name, '\0', sizeof slot.name);
+    size_t count = terminator ? static_cast<const char*>(terminator) - updateEntry.name + 1 : sizeof slot.name;
+    std::memcpy(slot.name, updateEntry.name, count);
     slot.size = updateEntry.size;
     slot.extra = updateEntry.extra;
     if (!isDirectoryEntry(updateEntry)) {

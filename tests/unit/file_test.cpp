@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
 #include "platform/posix/posix_system.h"
 #include "support/file.h"
 #include "tests/fakes/recording_files.h"
@@ -138,26 +137,18 @@ TEST_F(DiskFileTest, AFailedSystemReadDeliversNothingAndKeepsThePosition) {
     EXPECT_EQ(std::string(buffer, 4), "0123");
 }
 
-TEST_F(DiskFileTest, OpenAsksForTheModesAccessSharingAndDisposition) {
-    fakes::RecordingFiles files;
-    CFile file;
-    file.open(folder / "a.bin", FileOpenMode::Write);
-    file.open(folder / "a.bin", FileOpenMode::Read);
-    file.open(folder / "a.bin", FileOpenMode::ReadWrite);
-    std::vector<fakes::RecordingFiles::Call> opens;
-    for (const auto& call : files.calls) {
-        if (call.name == "createFile") opens.push_back(call);
-    }
-    ASSERT_EQ(opens.size(), 3u);
-    EXPECT_EQ(opens[0].a, platform::kGenericWrite);
-    EXPECT_EQ(opens[0].b, platform::kFileShareWrite);
-    EXPECT_EQ(opens[0].c, platform::kCreateAlways);
-    EXPECT_EQ(opens[1].a, platform::kGenericRead);
-    EXPECT_EQ(opens[1].b, platform::kFileShareRead);
-    EXPECT_EQ(opens[1].c, platform::kOpenExisting);
-    EXPECT_EQ(opens[2].a, platform::kGenericRead | platform::kGenericWrite);
-    EXPECT_EQ(opens[2].b, 0u);
-    EXPECT_EQ(opens[2].c, platform::kOpenAlways);
+TEST_F(DiskFileTest, ReadersShareWithReadersAndWritersWithWriters) {
+    folder.writeBytes("shared.bin", "content");
+    CFile reader, secondReader, writer, secondWriter;
+    ASSERT_TRUE(reader.open(folder / "shared.bin", FileOpenMode::Read));
+    EXPECT_TRUE(secondReader.open(folder / "shared.bin", FileOpenMode::Read));
+    EXPECT_FALSE(writer.open(folder / "shared.bin", FileOpenMode::Write));
+    EXPECT_EQ(folder.readBytes("shared.bin"), "content");
+    reader.close();
+    secondReader.close();
+    ASSERT_TRUE(writer.open(folder / "shared.bin", FileOpenMode::Write));
+    EXPECT_TRUE(secondWriter.open(folder / "shared.bin", FileOpenMode::Write));
+    EXPECT_FALSE(reader.open(folder / "shared.bin", FileOpenMode::Read));
 }
 
 TEST_F(DiskFileTest, ClosingTwiceIsHarmlessAndReleasesTheHandleOnce) {

@@ -110,6 +110,27 @@ TEST_F(ManifestFiles, TheSavedRecordIsTheHeaderAndTheInUseEntriesExactly) {
     EXPECT_STREQ(again.entries[1].name, "b.txt");
 }
 
+TEST_F(ManifestFiles, AnAppendedRecordIsSavedWithZerosWhereNothingWasCopied) {
+    UninstallManifest record;
+    ASSERT_EQ(loadUninstall(manifestBytes(installed(0, 0, 0), {}), 2, record), LoadResult::Loaded);
+    ManifestEntry update = entry("a.bin", 1, 5);
+    std::memset(update.name + 6, 0x77, sizeof update.name - 6);
+    std::memset(update.padding1, 0x88, 4);
+    std::memset(update.padding2, 0x99, 4);
+    record.appendEntry(update);
+    // A name without a terminator in its field is copied no further than the field.
+    ManifestEntry unterminated = update;
+    std::memset(unterminated.name, 'n', sizeof unterminated.name);
+    unterminated.padding1[2] = 0;
+    record.appendEntry(unterminated);
+    manifest::saveUninstallManifest(folder / "Uninstallinf.dat", record);
+
+    std::string saved = folder.readBytes("Uninstallinf.dat");
+    ASSERT_EQ(saved.size(), sizeof(UninstallHeader) + 2 * sizeof(ManifestEntry));
+    ManifestEntry expected[2] = {entry("a.bin", 1, 5), entry(std::string(sizeof update.name, 'n'), 1, 5)};
+    EXPECT_EQ(saved.substr(sizeof(UninstallHeader)), std::string(reinterpret_cast<const char*>(expected), sizeof expected));
+}
+
 TEST_F(ManifestFiles, SavingToAnUnopenablePathLeavesTheOldFileAsItWas) {
     UninstallManifest record;
     std::string original = manifestBytes(installed(0, 0, 0), {});
@@ -254,6 +275,11 @@ TEST_F(EntryList, NamesMatchWithAsciiCaseFoldingOnly) {
     EXPECT_EQ(record.findEntry("\x83\x61"), 0u);
 }
 
+TEST_F(EntryList, OfTwoMatchingRecordsTheFirstIsFound) {
+    install({entry("x"), entry("Data\\"), entry("data\\")}, 0);
+    EXPECT_EQ(record.findEntry("DATA\\"), 1u);
+}
+
 TEST_F(EntryList, AFirstAppendGoesToSlotZeroAndOnlyFilesAreCounted) {
     install({}, 3);
     record.appendEntry(entry("Dir\\", 4096, 1));
@@ -264,19 +290,6 @@ TEST_F(EntryList, AFirstAppendGoesToSlotZeroAndOnlyFilesAreCounted) {
     EXPECT_EQ(record.header.totalBytes, 100u);
     EXPECT_EQ(record.entries[0].size, 4096u) << "a directory's size is stored, never counted";
     EXPECT_EQ(record.entries[1].extra, 2u);
-}
-
-TEST_F(EntryList, AnAppendedSlotHoldsZerosWhereNothingWasCopied) {
-    install({}, 1);
-    ManifestEntry update = entry("a.bin", 1, 5);
-    std::memset(update.name + 6, 0x77, sizeof update.name - 6);
-    std::memset(update.padding1, 0x88, 4);
-    std::memset(update.padding2, 0x99, 4);
-    record.appendEntry(update);
-    const ManifestEntry& slot = record.entries[0];
-    for (size_t i = 6; i < sizeof slot.name; ++i) ASSERT_EQ(slot.name[i], 0) << i;
-    for (uint8_t b : slot.padding1) EXPECT_EQ(b, 0);
-    for (uint8_t b : slot.padding2) EXPECT_EQ(b, 0);
 }
 
 TEST_F(EntryList, DirAndLowerCaseDirAddOneRecord) {

@@ -82,6 +82,16 @@ protected:
         ASSERT_TRUE(platform::writeCurrentUserValue(kKey, kValue, platform::kRegSz, data.data(), static_cast<uint32_t>(data.size())));
     }
     void registerInstallFolder() { registerInstallation(install.path() + std::string(1, '\0')); }
+    // An installation in a folder whose path, closing backslash included, is `length` bytes.
+    std::string installationOfLength(size_t length) {
+        std::string relative;
+        size_t room = length - install.path().size();
+        for (; room > 120; room -= 100) relative += std::string(99, 'd') + "\\";
+        relative += std::string(room - 1, 'e') + "\\";
+        install.makeFolder(relative);
+        install.writeBytes(relative + "Uninstallinf.dat", manifestBytes(manifest::UninstallHeader{}, {}));
+        return install.path() + relative;
+    }
 
     bool run(const std::string& commandLine = "\"Update.exe\"") {
         fakes::FixedProcess process(update / "Update.exe", commandLine);
@@ -129,7 +139,12 @@ TEST_F(StartUp, ARefusedUpdateManifestGivesTheSameMessage) {
     expectOnlyMessage(kF1);
 }
 
-TEST_F(StartUp, AModulePathThatDoesNotFitGivesTheUnreadableUpdateMessage) {
+TEST_F(StartUp, AModulePathThatDoesNotFitIsRefusedEvenWhereItsCutPathWouldLead) {
+    // Cut at its 520-byte buffer, the path would name a file in the update folder, beside a
+    // loadable update whose installation is registered and in place.
+    writeUpdate(header());
+    writeInstallation();
+    registerInstallFolder();
     std::string longPath = update.path() + std::string(600, 'a') + "\\Update.exe";
     fakes::FixedProcess process(longPath, "\"Update.exe\"");
     EXPECT_FALSE(app::startUp("\"Update.exe\"", installationKey));
@@ -172,18 +187,33 @@ TEST_F(StartUp, AFolderWithoutItsBackslashNamesAManifestThatIsNotThere) {
     expectOnlyMessage(f2());
 }
 
-TEST_F(StartUp, RegistryDataWithoutTerminatorOrTooLongForThePathIsRefused) {
+TEST_F(StartUp, RegistryDataWithoutTerminatorIsRefused) {
     writeUpdate(header());
     writeInstallation();
     registerInstallation(install.path());  // no NUL among the bytes delivered
     EXPECT_FALSE(run());
     expectOnlyMessage(f2());
+}
 
-    boxes.boxes.clear();
-    // 244 bytes + "Uninstallinf.dat" + NUL is 261: one past the system's path limit.
-    registerInstallation(std::string(244, 'a') + std::string(1, '\0'));
-    EXPECT_FALSE(run());
-    expectOnlyMessage(f2());
+TEST_F(StartUp, TheInstallationValueMustLeaveRoomForTheRecordsNameInTheSystemsPath) {
+    writeUpdate(header());
+    // 243 bytes + "Uninstallinf.dat" + NUL fill the 260 bytes exactly; both installations
+    // are real, so only the length can refuse the second.
+    for (size_t length : {243u, 244u}) {
+        SCOPED_TRACE(length);
+        std::string folder = installationOfLength(length);
+        registerInstallation(folder + std::string(1, '\0'));
+        boxes.boxes.clear();
+        engine::resetRunState();
+        if (length == 243) {
+            EXPECT_TRUE(run());
+            EXPECT_TRUE(boxes.boxes.empty());
+            EXPECT_EQ(engine::runState().uninstallManifestPath, folder + "Uninstallinf.dat");
+        } else {
+            EXPECT_FALSE(run());
+            expectOnlyMessage(f2());
+        }
+    }
 }
 
 TEST_F(StartUp, ARefusedRecordGivesTheNotInstalledMessage) {
