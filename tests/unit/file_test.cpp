@@ -68,7 +68,7 @@ TEST_F(DiskFileTest, AFailedOpenOnAMissingFileLeavesTheObjectClosedAndTheOldFile
     EXPECT_TRUE(writer.open(folder / "first.bin", FileOpenMode::Write));
 }
 
-TEST_F(DiskFileTest, ReadWriteKeepsTheContentAndSharesWithNobody) {
+TEST_F(DiskFileTest, ReadWriteKeepsTheContentOrCreatesTheFileAndSharesWithNobody) {
     folder.writeBytes("both.bin", "12345");
     CFile file;
     ASSERT_TRUE(file.open(folder / "both.bin", FileOpenMode::ReadWrite));
@@ -79,6 +79,10 @@ TEST_F(DiskFileTest, ReadWriteKeepsTheContentAndSharesWithNobody) {
     EXPECT_EQ(file.read(buffer, 5), 5u);
     EXPECT_EQ(file.write("6", 1), 1u);
     EXPECT_EQ(file.size(), 6u);
+
+    CFile created;
+    EXPECT_TRUE(created.open(folder / "new.bin", FileOpenMode::ReadWrite));
+    EXPECT_TRUE(folder.exists("new.bin"));
 }
 
 TEST_F(DiskFileTest, WriteStringStoresTheTextAndOneZeroByte) {
