@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/confirmation_texts.h"
+#include "app/progress_cancel.h"
 #include "engine/run_state.h"
 #include "app/updater_ui.h"
 #include "resources/resource_ids.h"
@@ -37,19 +38,13 @@ INT_PTR CALLBACK confirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        // A removal cannot be undone halfway, so it cannot be cancelled. A disabled Cancel
-        // also keeps the close box quiet: the dialog manager sends no IDCANCEL for it then.
-        if (engine::runState().RemovalMode) EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
+        if (!progressCanBeCancelled()) EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         break;
     case WM_COMMAND:
         // The engine notices the flag at its next poll and returns; until then the dialog
-        // stays up and Cancel stays enabled, and a second click changes nothing.
-        //
-        // The disabled button alone does not make a removal uncancellable everywhere: the
-        // close box reaches here as IDCANCEL too. Windows' dialog manager drops it while
-        // Cancel is disabled, Wine's sends it all the same. So the mode is checked here, and
-        // a removal is never cancelled whatever the system's dialog manager does.
-        if (LOWORD(wParam) == IDCANCEL && !engine::runState().RemovalMode) engine::runState().cancelRequested = 1;
+        // stays up and Cancel stays enabled, and a second click changes nothing. The close
+        // box arrives here as IDCANCEL too.
+        if (LOWORD(wParam) == IDCANCEL) requestCancel();
         break;
     }
     return FALSE;

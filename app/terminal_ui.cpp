@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "app/confirmation_texts.h"
+#include "app/progress_cancel.h"
 #include "engine/run_state.h"
 #include "platform/text_encoding.h"
 
@@ -108,7 +109,7 @@ bool TerminalUi::readLine(std::string& utf8Line) {
 
 ProgressDialog TerminalUi::showProgressDialog() {
     struct sigaction action {};
-    action.sa_handler = engine::runState().RemovalMode ? SIG_IGN : onInterrupt;
+    action.sa_handler = progressCanBeCancelled() ? onInterrupt : SIG_IGN;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousInterrupt_);
     interruptPending = 0;
@@ -150,7 +151,7 @@ void TerminalUi::drawStatus() {
 bool TerminalUi::pumpOneMessage() {
     if (!interruptPending) return false;
     interruptPending = 0;
-    engine::runState().cancelRequested = 1;
+    requestCancel();
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "resources/resource_ids.h"
 #include "tests/e2e/harness/updater_case.h"
 
 namespace {
@@ -11,6 +12,8 @@ namespace {
 using e2e::Control;
 using e2e::Dialog;
 using e2e::FolderState;
+using e2e::kIdCancel;
+using e2e::kIdOk;
 using e2e::SameText;
 
 const std::string kTitle = "表計算ソフト";
@@ -18,12 +21,6 @@ const std::string kUpdateName = "バージョン2.0へのアップデート";
 const std::string kNote = "起動中のソフトは終了してください";
 const std::string kQuestion = "よろしいですか？";
 const std::string kCancel = "ｷｬﾝｾﾙ";  // half-width katakana, as the templates carry it
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdMessage = 1004;
-constexpr int kIdNote = 1005;
-constexpr int kIdProgressBar = 1001;
-constexpr int kIdStatus = 1002;
 
 class Confirmation : public e2e::UpdaterCase {
 protected:
@@ -53,7 +50,7 @@ protected:
     void expectConfirmationTexts(const Dialog& dialog, const std::string& caption, const std::string& sentence) {
         SCOPED_TRACE("confirmation dialog:\n" + dialog.describe());
         EXPECT_PRED_FORMAT2(SameText, dialog.caption, caption);
-        for (auto [id, text] : {std::pair<int, std::string>{kIdMessage, sentence}, {kIdNote, kNote}, {-1, kQuestion},
+        for (auto [id, text] : {std::pair<int, std::string>{IDC_MESSAGE, sentence}, {IDC_NOTE, kNote}, {-1, kQuestion},
                                 {kIdOk, "OK"}, {kIdCancel, kCancel}}) {
             const Control* control = dialog.control(id);
             ASSERT_NE(control, nullptr) << "no control " << id;
@@ -106,7 +103,7 @@ TEST_P(Declining, EndsTheRunAndLeavesTheInstallationAlone) {
     FolderState before = installation().state();
     Dialog dialog = confirmation();
     std::string way = GetParam();
-    std::vector<std::string> answer = way == "cancel-button" ? std::vector<std::string>{"press", "2"}
+    std::vector<std::string> answer = way == "cancel-button" ? std::vector<std::string>{"press", std::to_string(kIdCancel)}
                                       : way == "escape-key"  ? std::vector<std::string>{"key", "esc"}
                                                              : std::vector<std::string>{"close"};
     // Watched as closely as a confirmation, so that even a progress dialog of a few
@@ -159,11 +156,11 @@ protected:
         ASSERT_NE(cancel, nullptr);
         EXPECT_PRED_FORMAT2(SameText, cancel->text, kCancel);
         EXPECT_EQ(cancel->enabled, cancelEnabled);
-        const Control* bar = progress.control(kIdProgressBar);
+        const Control* bar = progress.control(IDC_PROGRESS);
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->className, "msctls_progress32") << "the common controls come through the manifest";
         // An update without entries never writes a status line: the template's text stays.
-        const Control* status = progress.control(kIdStatus);
+        const Control* status = progress.control(IDC_STATUS);
         ASSERT_NE(status, nullptr);
         EXPECT_EQ(status->text, "Static");
     }
@@ -177,7 +174,7 @@ TEST_F(Progress, EnterConfirmsAndTheProgressDialogCanBeCancelled) {
 }
 
 TEST_F(Progress, OkConfirmsAndRemovalCannotBeCancelled) {
-    std::optional<Dialog> progress = confirmAndCatchProgress({"-u"}, {"press", "1"}, "progress-removal");
+    std::optional<Dialog> progress = confirmAndCatchProgress({"-u"}, {"press", std::to_string(kIdOk)}, "progress-removal");
     ASSERT_TRUE(progress) << "no progress dialog after OK";
     expectProgressDialog(*progress, false);
     expectEndsAtOnce();

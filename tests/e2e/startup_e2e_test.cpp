@@ -35,7 +35,7 @@ protected:
         ASSERT_TRUE(box) << "no message box appeared\n" << updater->errors();
         e2e::expectMessageBox(*box, text, probe().defaultMessageBoxCaption());
         if (!screenshotLabel.empty()) session().screenshot(screenshotLabel);
-        ASSERT_TRUE(probe().press(*box, 1));
+        ASSERT_TRUE(probe().press(*box, e2e::kIdOk));
         std::optional<int> exitCode = updater->waitForExit();
         ASSERT_TRUE(exitCode) << "Update.exe still runs after OK";
         EXPECT_EQ(*exitCode, 0);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_state.h"
+#include "app/progress_cancel.h"
 #include "app/updater_ui.h"
 #include "platform/seam.h"
 
@@ -19,9 +19,8 @@ public:
 
     // What runConfirmation returns: 1 OK, 0 Cancel, -1 a dialog that could not be made.
     int confirmation = 1;
-    // The pump (counting from 1) at which Cancel is clicked; 0 never. As on the real dialog,
-    // the click sets cancelRequested only when the button is enabled, which it is not in
-    // RemovalMode.
+    // The pump (counting from 1) at which Cancel is clicked; 0 never. The click does what
+    // the real dialog's does.
     int cancelAtPump = 0;
 
     std::vector<std::string> calls;        // operation names, in order
@@ -62,7 +61,7 @@ public:
         calls.push_back("pumpOneMessage");
         ++pumps;
         if (pumps != cancelAtPump || !shown_) return false;
-        if (!engine::runState().RemovalMode) engine::runState().cancelRequested = 1;
+        app::requestCancel();
         return true;
     }
     void destroyProgressDialog(app::ProgressDialog dialog) override {

@@ -7,6 +7,11 @@
 
 namespace e2e {
 
+// The system's IDOK and IDCANCEL: the buttons of a message box and of the dialogs, whose own
+// controls are named in resources/resource_ids.h.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
 // A window as the probe saw it from outside the updater. Texts are the code page 932 bytes
 // that the window holds.
 struct Control {
