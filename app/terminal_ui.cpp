@@ -7,6 +7,7 @@
 #include "app/confirmation_texts.h"
 #include "app/progress_cancel.h"
 #include "engine/run_state.h"
+#include "platform/text.h"
 #include "platform/text_encoding.h"
 
 namespace app {
@@ -17,27 +18,11 @@ volatile sig_atomic_t interruptPending = 0;
 
 extern "C" void onInterrupt(int) { interruptPending = 1; }
 
-// Header texts are whatever bytes the manifest holds; bytes that are not code page 932 are
-// shown as they are rather than not at all.
-std::string forTerminal(const char* cp932) {
-    std::string utf8;
-    return platform::cp932ToUtf8(cp932, utf8) ? utf8 : std::string(cp932);
-}
-
 std::string_view trimmed(std::string_view text) {
     const char* blanks = " \t\r";
     size_t first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? a[i] - 'A' + 'a' : a[i];
-        if (x != b[i]) return false;
-    }
-    return true;
 }
 
 // What the OK and Cancel buttons stand for here; the button captions are accepted as typed.
@@ -54,10 +39,10 @@ ConfirmationAnswer parseConfirmationAnswer(std::string_view utf8Line) {
     std::string_view answer = trimmed(utf8Line);
     if (answer.empty()) return ConfirmationAnswer::Ok;
     for (const char* word : kOkWords) {
-        if (equalsIgnoringAsciiCase(answer, word)) return ConfirmationAnswer::Ok;
+        if (platform::equalsIgnoringAsciiCase(answer, word)) return ConfirmationAnswer::Ok;
     }
     for (const char* word : kCancelWords) {
-        if (equalsIgnoringAsciiCase(answer, word)) return ConfirmationAnswer::Cancel;
+        if (platform::equalsIgnoringAsciiCase(answer, word)) return ConfirmationAnswer::Cancel;
     }
     return ConfirmationAnswer::Unclear;
 }
@@ -67,9 +52,9 @@ TerminalUi::TerminalUi(int input, std::FILE* output)
 
 int TerminalUi::runConfirmation() {
     ConfirmationTexts texts = confirmationTexts(engine::runState().updateManifest.header, engine::runState().RemovalMode);
-    std::fprintf(output_, "[%s]\n%s\n%s\n%s\n", forTerminal(texts.caption.c_str()).c_str(),
-                 forTerminal(texts.message.c_str()).c_str(), forTerminal(kConfirmationQuestion).c_str(),
-                 forTerminal(texts.note.c_str()).c_str());
+    std::fprintf(output_, "[%s]\n%s\n%s\n%s\n", platform::utf8OrRawBytes(texts.caption.c_str()).c_str(),
+                 platform::utf8OrRawBytes(texts.message.c_str()).c_str(), platform::utf8OrRawBytes(kConfirmationQuestion).c_str(),
+                 platform::utf8OrRawBytes(texts.note.c_str()).c_str());
     if (isatty(input_) != 1) {
         std::fprintf(output_, "%s%s (standard input is not a terminal)\n", kPrompt, kCancelButton);
         std::fflush(output_);
@@ -117,13 +102,13 @@ ProgressDialog TerminalUi::showProgressDialog() {
     statusDrawn_ = false;
     status_.clear();
     percent_ = 0;
-    std::fprintf(output_, "[%s]\n", forTerminal(kProgressCaption).c_str());
+    std::fprintf(output_, "[%s]\n", platform::utf8OrRawBytes(kProgressCaption).c_str());
     std::fflush(output_);
     return this;
 }
 
 void TerminalUi::setStatusText(ProgressDialog, const char* text) {
-    std::string status = forTerminal(text);
+    std::string status = platform::utf8OrRawBytes(text);
     if (statusDrawn_ && status == status_) return;
     status_ = std::move(status);
     drawStatus();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/text.h"
 #include "support/multibyte.h"
 
 namespace manifest {
@@ -52,11 +53,11 @@ bool isReservedDeviceName(std::string_view component) {
     // The device is named whatever follows a dot: "nul.txt" opens NUL on Windows.
     std::string_view base = component.substr(0, component.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    std::string upper;
-    for (char c : base) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-    if (upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) && upper[3] >= '1' && upper[3] <= '9') return true;
-    return false;
+    for (const char* device : {"con", "prn", "aux", "nul"}) {
+        if (platform::equalsIgnoringAsciiCase(base, device)) return true;
+    }
+    if (base.size() != 4 || base[3] < '1' || base[3] > '9') return false;
+    return platform::equalsIgnoringAsciiCase(base.substr(0, 3), "com") || platform::equalsIgnoringAsciiCase(base.substr(0, 3), "lpt");
 }
 
 }  // namespace

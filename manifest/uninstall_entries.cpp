@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "manifest/manifests.h"
+#include "platform/text.h"
 
 namespace manifest {
 
@@ -10,8 +11,8 @@ unsigned char fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<
 
 bool namesMatch(const char* a, const char* b) {
     for (size_t i = 0;; ++i) {
-        unsigned char x = fold(static_cast<unsigned char>(a[i]));
-        unsigned char y = fold(static_cast<unsigned char>(b[i]));
+        char x = platform::foldAsciiCase(a[i]);
+        char y = platform::foldAsciiCase(b[i]);
         if (x != y) return false;
         if (x == '\0') return true;
     }

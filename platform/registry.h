@@ -37,10 +37,4 @@ public:
 
 Registry& registry();
 
-// Fixture support for tests, demos and the vendors' tool; the updater itself never writes the
-// registry. Creates the key under HKEY_CURRENT_USER (parents included) and stores the value
-// with the given type and bytes.
-bool writeCurrentUserValue(const char* subKey, const char* valueName, uint32_t type, const void* data, uint32_t size);
-bool deleteCurrentUserKey(const char* subKey);
-
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/code_page.h"
 #include "platform/posix/posix_system.h"
+#include "platform/text.h"
 
 namespace platform {
 namespace {
@@ -9,7 +10,7 @@ public:
     bool isLeadByte(uint8_t byte) override {
         // Code page 932's lead bytes; a single-byte code page has none.
         if (codePage_ != 932) return false;
-        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        return isCp932LeadByte(byte);
     }
     uint32_t activeCodePage() override { return codePage_; }
     void select(uint32_t codePage) { codePage_ = codePage; }

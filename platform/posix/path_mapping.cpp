@@ -28,24 +28,6 @@ bool toUtf8(const char* productPath, std::string& utf8) {
     return true;
 }
 
-bool fromUtf8(const std::string& utf8, std::string& productPath) {
-    if (codePage().activeCodePage() == 932) {
-        return utf8ToCp932(utf8, productPath);
-    }
-    productPath.clear();
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            productPath += static_cast<char>(c);
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
-            productPath += static_cast<char>(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 }  // namespace
@@ -68,7 +50,7 @@ std::string hostPathOf(const char* productPath) {
 
 std::string productPathOf(const std::string& hostPath) {
     std::string product;
-    if (!fromUtf8(hostPath, product)) return {};
+    if (!utf8ToAnsiCodePage(hostPath, product)) return {};
     for (char& c : product) {
         if (c == '/') c = '\\';
     }

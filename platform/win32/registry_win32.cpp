@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <string>
-
 #include "platform/registry.h"
 
 namespace platform {
@@ -31,23 +29,6 @@ public:
 Registry& systemRegistry() {
     static Win32Registry instance;
     return instance;
-}
-
-bool writeCurrentUserValue(const char* subKey, const char* valueName, uint32_t type, const void* data, uint32_t size) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    LONG status = RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
-bool deleteCurrentUserKey(const char* subKey) {
-    // RegDeleteTreeA is not in every system's advapi32 import set under MinGW's headers;
-    // SHDeleteKeyA would pull in shlwapi. The fixtures only ever make flat keys, so deleting
-    // values-and-key is enough.
-    return RegDeleteKeyA(HKEY_CURRENT_USER, subKey) == ERROR_SUCCESS;
 }
 
 }  // namespace platform

@@ -60,4 +60,11 @@ TEST(CodePageContract, CharactersThatWouldOnlyMapOneWayAreRefused) {
     EXPECT_EQ(cp932, "\x81\x60\x81\x7C\x81\x61\x81\x8F\x5C");
 }
 
+TEST(CodePageContract, PathsForTheNarrowCallsAreInTheAnsiCodePage) {
+    std::string ansi;
+    ASSERT_TRUE(platform::utf8ToAnsiCodePage(u8"C:\\表\\a.txt", ansi));
+    EXPECT_EQ(ansi, "C:\\\x95\x5C\\a.txt");
+    EXPECT_FALSE(platform::utf8ToAnsiCodePage(u8"\u00a5", ansi)) << "the yen sign would become a separator";
+}
+
 }  // namespace

@@ -5,10 +5,13 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "tests/support/registry_fixture.h"
 
 namespace {
 
 using namespace platform;
+using testing_support::deleteCurrentUserKey;
+using testing_support::writeCurrentUserValue;
 
 class RegistryContract : public ::testing::Test {
 protected:

@@ -7,11 +7,11 @@
 #include "app/messages.h"
 #include "engine/run_state.h"
 #include "app/startup.h"
-#include "platform/posix/posix_system.h"
 #include "platform/registry.h"
 #include "tests/fakes/fixed_process.h"
 #include "tests/fakes/recording_ui.h"
 #include "tests/support/manifest_builder.h"
+#include "tests/support/registry_fixture.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -58,10 +58,10 @@ protected:
     app::CRegistry installationKey;
 
     void SetUp() override {
-        platform::deleteCurrentUserKey(kKey);
+        testing_support::deleteCurrentUserKey(kKey);
         engine::resetRunState();
     }
-    void TearDown() override { platform::deleteCurrentUserKey(kKey); }
+    void TearDown() override { testing_support::deleteCurrentUserKey(kKey); }
 
     manifest::UpdateHeader header(uint32_t entryCount = 0) {
         manifest::UpdateHeader h = testing_support::updateHeader(kKey, kValue, entryCount);
@@ -79,7 +79,7 @@ protected:
         install.writeBytes("Uninstallinf.dat", manifestBytes(h, entries));
     }
     void registerInstallation(const std::string& data) {
-        ASSERT_TRUE(platform::writeCurrentUserValue(kKey, kValue, platform::kRegSz, data.data(), static_cast<uint32_t>(data.size())));
+        ASSERT_TRUE(testing_support::writeCurrentUserValue(kKey, kValue, platform::kRegSz, data.data(), static_cast<uint32_t>(data.size())));
     }
     void registerInstallFolder() { registerInstallation(install.path() + std::string(1, '\0')); }
     // An installation in a folder whose path, closing backslash included, is `length` bytes.
@@ -157,7 +157,7 @@ TEST_F(StartUp, AMissingKeyAMissingValueAndAMissingRecordGiveOneMessage) {
     expectOnlyMessage(f2());
 
     boxes.boxes.clear();
-    platform::writeCurrentUserValue(kKey, "Other", platform::kRegSz, "x", 2);
+    testing_support::writeCurrentUserValue(kKey, "Other", platform::kRegSz, "x", 2);
     EXPECT_FALSE(run());
     expectOnlyMessage(f2());
 
@@ -171,7 +171,7 @@ TEST_F(StartUp, AKeyTheUserMayOnlyReadIsNotAnInstallationToUpdate) {
     writeUpdate(header());
     writeInstallation();
     registerInstallFolder();
-    ASSERT_TRUE(platform::posix::setCurrentUserKeyReadOnly(kKey, true));
+    ASSERT_TRUE(testing_support::setCurrentUserKeyReadOnly(kKey, true));
     EXPECT_FALSE(run());
     expectOnlyMessage(f2());
 }

@@ -4,6 +4,7 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
+#include "platform/text.h"
 #include "support/multibyte.h"
 
 namespace patchkit {
@@ -12,9 +13,8 @@ namespace {
 // An index key that is equal exactly when namesMatch says so, with the slash taken as the
 // separator Windows takes it for. A slash is never a trail byte, so replacing it is safe.
 std::string foldedKey(const std::string& name) {
-    std::string key = name;
+    std::string key = platform::foldedAsciiCase(name);
     for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
         if (c == '/') c = '\\';
     }
     return key;

@@ -1,25 +1,17 @@
 #include "tools/patchkit/field_text.h"
 
-#include <algorithm>
 #include <cstdio>
 
+#include "platform/text.h"
 #include "platform/text_encoding.h"
 
 namespace patchkit {
 namespace {
 
-size_t utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
-}
-
 // "“é” (U+00E9)": the character as the vendor wrote it and its code point, so that an
 // invisible or look-alike character can still be found in the description.
 std::string describeCharacterAt(std::string_view utf8, size_t offset) {
-    size_t length = utf8SequenceLength(static_cast<unsigned char>(utf8[offset]));
+    size_t length = platform::utf8SequenceLength(static_cast<uint8_t>(utf8[offset]));
     if (offset + length > utf8.size()) length = utf8.size() - offset;
     std::string_view sequence = utf8.substr(offset, length);
     unsigned long codePoint = static_cast<unsigned char>(sequence[0]);
@@ -37,38 +29,15 @@ std::string describeCharacterAt(std::string_view utf8, size_t offset) {
            std::to_string(characterIndex + 1);
 }
 
-bool isLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 }  // namespace
 
-// Whether the character at `offset` comes back as itself from code page 932.
-bool survivesRoundTrip(std::string_view utf8, size_t offset, size_t length) {
-    std::string_view character = utf8.substr(offset, length);
-    std::string cp932, back;
-    return platform::utf8ToCp932(character, cp932) && platform::cp932ToUtf8(cp932, back) && back == character;
-}
-
+// The yen sign, the wave dash and the other characters that would come back from code page
+// 932 as something else count as having no form there: the platform's conversion refuses
+// them on every build, so a name never gains a separator it did not have.
 bool cp932Of(std::string_view utf8, std::string& cp932, std::string& why) {
     size_t badOffset = utf8.size();
-    if (!platform::utf8ToCp932(utf8, cp932, &badOffset)) {
-        why = badOffset >= utf8.size() ? "is not UTF-8 text" : describeCharacterAt(utf8, badOffset) + " has no code page 932 form";
-        return false;
-    }
-    // The host's converter also takes the JIS forms of a few characters (U+00A5 YEN SIGN,
-    // U+301C WAVE DASH, U+2212 MINUS SIGN and others) onto code page 932 bytes that Windows reads
-    // as something else; the yen sign even becomes a backslash, a separator in a name. Windows
-    // refuses them, and so does the tool on every build: a text must come back as itself.
-    std::string back;
-    if (platform::cp932ToUtf8(cp932, back) && back == utf8) return true;
-    for (size_t offset = 0; offset < utf8.size();) {
-        size_t length = std::min(utf8SequenceLength(static_cast<unsigned char>(utf8[offset])), utf8.size() - offset);
-        if (!survivesRoundTrip(utf8, offset, length)) {
-            why = describeCharacterAt(utf8, offset) + " has no code page 932 form";
-            return false;
-        }
-        offset += length;
-    }
-    why = "does not come back as itself from code page 932";
+    if (platform::utf8ToCp932(utf8, cp932, &badOffset)) return true;
+    why = badOffset >= utf8.size() ? "is not UTF-8 text" : describeCharacterAt(utf8, badOffset) + " has no code page 932 form";
     return false;
 }
 
@@ -87,7 +56,7 @@ bool displayTextOf(std::string_view cp932, std::string& utf8) {
     // Character by character, so that one bad byte spoils only itself.
     utf8.clear();
     for (size_t i = 0; i < cp932.size();) {
-        size_t length = isLeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
+        size_t length = platform::isCp932LeadByte(static_cast<uint8_t>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
         std::string piece;
         if (platform::cp932ToUtf8(cp932.substr(i, length), piece)) {
             utf8 += piece;

@@ -8,6 +8,7 @@
 
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "platform/text.h"
 #include "support/multibyte.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
@@ -28,14 +29,6 @@ constexpr size_t kLongestPath = 259;
 constexpr size_t kLongestStatusName = 246;
 
 std::string entryField(size_t i, const char* part) { return "entry " + std::to_string(i) + " " + part; }
-
-std::string foldedName(const std::string& name) {
-    std::string key = name;
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
-    }
-    return key;
-}
 
 struct Checker {
     const CheckRequest& request;
@@ -162,14 +155,14 @@ struct Checker {
     // the payload come from different makes.
     void unlisted(const std::vector<std::string>& names) {
         std::unordered_set<std::string> listed;
-        for (const std::string& name : names) listed.insert(foldedName(name));
+        for (const std::string& name : names) listed.insert(platform::foldedAsciiCase(name));
         // What the scan says about the payload's own names is beside the point here: the
         // entries are what the updater goes by, and they have been checked.
         Findings ignored;
         std::string data = joinPath(request.packageDir, "data");
         std::vector<TreeItem> items = scanTree(data, ScanOptions{}, ignored, progress);
         for (const TreeItem& item : items) {
-            if (item.directory || listed.count(foldedName(item.name))) continue;
+            if (item.directory || listed.count(platform::foldedAsciiCase(item.name))) continue;
             findings.warning(joinPath(data, item.relativePath), "", "is in the payload but in no entry of " + manifestPath);
         }
     }

@@ -60,13 +60,6 @@ std::string currentCaseName() {
     return name;
 }
 
-// Windows paths and arguments are code page 932 bytes; Wine reads its own command line as
-// UTF-8 in the locale it runs in.
-std::string commandLineText(const std::string& cp932) {
-    std::string utf8;
-    return platform::cp932ToUtf8(cp932, utf8) ? utf8 : cp932;
-}
-
 }  // namespace
 
 std::optional<WindowsBuild> findWindowsBuild(std::string& whereLooked) {
@@ -272,8 +265,10 @@ void Session::handOver() {
 
 std::unique_ptr<WineProgram> Session::start(const std::string& windowsProgram, const std::vector<std::string>& arguments) {
     handOver();
-    std::vector<std::string> command{"run", prefix_, commandLineText(windowsProgram)};
-    for (const std::string& argument : arguments) command.push_back(commandLineText(argument));
+    // Windows paths and arguments are code page 932 bytes; Wine reads its own command line as
+    // UTF-8 in the locale it runs in.
+    std::vector<std::string> command{"run", prefix_, platform::utf8OrRawBytes(windowsProgram)};
+    for (const std::string& argument : arguments) command.push_back(platform::utf8OrRawBytes(argument));
     std::string stem = logs_ + "/wine" + std::to_string(++runs_);
     auto process = std::make_unique<ChildProcess>(script(command), stem + ".out", stem + ".err", displayEnvironment());
     return std::make_unique<WineProgram>(std::move(process), stem + ".out", stem + ".err");
