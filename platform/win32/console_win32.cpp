@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/patchkit/console.h"
+#include "platform/console.h"
 
-namespace patchkit {
+namespace platform {
 namespace {
 
 std::string utf8Of(const wchar_t* wide) {
@@ -25,9 +25,7 @@ void restoreConsoleCodePage() { SetConsoleOutputCP(consoleCodePageAtStart); }
 
 }  // namespace
 
-// The runtime's argv is in the ANSI code page and has already lost what that page cannot
-// hold; the wide command line has every character.
-std::vector<std::string> commandLineArguments(int, char**) {
+std::vector<std::string> utf8Arguments(int, char**) {
     std::vector<std::string> arguments;
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -37,12 +35,9 @@ std::vector<std::string> commandLineArguments(int, char**) {
     return arguments;
 }
 
-void prepareStandardStreams() {
-    // Text mode would turn every "\n" into "\r\n", and JSON output would differ from the
-    // native build's byte for byte.
+void useUtf8StandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    // A console shows the UTF-8 output only when told to; the page is the user's again at exit.
     consoleCodePageAtStart = GetConsoleOutputCP();
     if (consoleCodePageAtStart != 0 && consoleCodePageAtStart != CP_UTF8) {
         SetConsoleOutputCP(CP_UTF8);
@@ -52,4 +47,4 @@ void prepareStandardStreams() {
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
-}  // namespace patchkit
+}  // namespace platform
