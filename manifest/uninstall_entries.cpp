@@ -5,10 +5,6 @@
 
 namespace manifest {
 
-namespace {
-unsigned char fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; }
-}  // namespace
-
 bool namesMatch(const char* a, const char* b) {
     for (size_t i = 0;; ++i) {
         char x = platform::foldAsciiCase(a[i]);
@@ -18,11 +14,7 @@ bool namesMatch(const char* a, const char* b) {
     }
 }
 
-std::string foldedName(const char* name) {
-    std::string folded(name);
-    for (char& c : folded) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
-    return folded;
-}
+std::string foldedName(const char* name) { return platform::foldedAsciiCase(name); }
 
 uint32_t UninstallManifest::findEntry(const char* name) const {
     for (uint32_t i = 0; i < header.entryCount; ++i) {
