@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,9 @@ public:
 
     platform::FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override {
         if (record("createFile", path, access, share, disposition)) return platform::kInvalidFileHandle;
-        return real_.createFile(path, access, share, disposition);
+        platform::FileHandle handle = real_.createFile(path, access, share, disposition);
+        if (handle != platform::kInvalidFileHandle) openPaths_[handle] = path;
+        return handle;
     }
     bool readFile(platform::FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) override {
         if (record("readFile", "", count)) {
@@ -64,7 +67,8 @@ public:
         return real_.setFilePointer(file, low, high, method);
     }
     bool closeHandle(platform::FileHandle file) override {
-        record("closeHandle", "");
+        record("closeHandle", openPaths_[file]);
+        openPaths_.erase(file);
         return real_.closeHandle(file);
     }
 
@@ -112,6 +116,7 @@ private:
     platform::Files& real_;
     platform::ScopedService<platform::Files> scope_;
     std::vector<Failure> failures_;
+    std::map<platform::FileHandle, std::string> openPaths_;  // so that a close names its file
     uint32_t writeLimit_ = 0xFFFFFFFFu;
 };
 

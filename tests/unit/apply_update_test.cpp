@@ -55,7 +55,15 @@ TEST(ApplyUpdate, ACancelTakesEffectOnlyRightAfterTheNextPump) {
     run.payloadOfSize("small.bin", 99999);
     run.payloadOfSize("big.bin", 250000);
     engine::runState().cancelRequested = 1;  // clicked before any chunk was full
+    fakes::RecordingFiles files;
     EXPECT_FALSE(run.apply());
+    // Closed source first, on this way out as on every other.
+    std::vector<std::string> closed;
+    for (const auto& call : files.calls) {
+        if (call.name == "closeHandle") closed.push_back(call.path);
+    }
+    EXPECT_EQ(closed, (std::vector<std::string>{run.data + "small.bin", run.install + "small.bin", run.data + "big.bin",
+                                                run.install + "big.bin"}));
     EXPECT_EQ(run.folder.readBytes("install\\small.bin").size(), 99999u);
     EXPECT_EQ(run.folder.readBytes("install\\big.bin").size(), 100000u);
     EXPECT_EQ(run.ui.pumps, 1);
