@@ -17,13 +17,7 @@ using Positions = std::vector<uint32_t>;
 using Entries = std::vector<std::tuple<std::string, uint64_t, uint32_t>>;
 
 TEST(ApplyUpdate, ProgressIsSentTwiceAChunkAndAMessageIsPumpedOnlyAfterAFullOne) {
-    struct Case {
-        uint64_t size;
-        int cancelAtPump;
-        Positions head, tail;
-        size_t count;
-        int pumps;
-    };
+    struct Case { uint64_t size; int cancelAtPump; Positions head, tail; size_t count; int pumps; };
     const Case cases[] = {
         {250000, 0, {1, 0, 41, 40, 81, 80, 100, 99, 100}, {}, 9, 2},
         {200000, 0, {1, 0, 51, 50, 101, 100, 100, 99, 100}, {}, 9, 2},
@@ -99,31 +93,22 @@ TEST(ApplyUpdate, ARemovalDeletesTheFilesAndTakesTheirFirstMatchOutWithTheUpdate
 }
 
 TEST(ApplyUpdate, AFailedEntryEndsTheRunWithOneMessageNamingItInFull) {
-    enum Subject { Target, Source };
-    struct Case {
-        std::string name;
-        bool removal;
-        Subject subject;
-        std::string text;
-        std::function<void(EngineRun&, fakes::RecordingFiles&)> arrange;
-    };
-    auto nothing = [](EngineRun&, fakes::RecordingFiles&) {};
+    using Arrange = std::function<void(EngineRun&, fakes::RecordingFiles&)>;
+    struct Case { std::string name; bool removal, namesSource; std::string text; Arrange arrange; };
+    Arrange nothing = [](EngineRun&, fakes::RecordingFiles&) {};
     const Case cases[] = {
         // Over 260 bytes in all: the message is not cut.
-        {"missing\\" + std::string(200, 'x'), false, Target, "のオープンに失敗しました", nothing},
-        {"new.txt", false, Source, "のオープンに失敗しました", nothing},
-        {"new.txt", false, Target, "の書き込みに失敗しました",
-         [](EngineRun& run, fakes::RecordingFiles& files) {
+        {"missing\\" + std::string(200, 'x'), false, false, "のオープンに失敗しました", nothing},
+        {"new.txt", false, true, "のオープンに失敗しました", nothing},
+        {"new.txt", false, false, "の書き込みに失敗しました", [](EngineRun& run, fakes::RecordingFiles& files) {
              run.folder.writeBytes("data\\new.txt", "abc");
              files.limitWrites(2);
          }},
-        {"old.txt", false, Target, "のバックアップに失敗しました",
-         [](EngineRun& run, fakes::RecordingFiles& files) {
+        {"old.txt", false, false, "のバックアップに失敗しました", [](EngineRun& run, fakes::RecordingFiles& files) {
              run.folder.writeBytes("install\\old.txt", "old");
-             run.folder.writeBytes("data\\old.txt", "new");
              files.failCall("moveFileReplace");
          }},
-        {"gone.txt", true, Target, "の削除に失敗しました", nothing},
+        {"gone.txt", true, false, "の削除に失敗しました", nothing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -132,23 +117,13 @@ TEST(ApplyUpdate, AFailedEntryEndsTheRunWithOneMessageNamingItInFull) {
         c.arrange(run, files);
         EXPECT_FALSE(run.apply());
         ASSERT_EQ(run.boxes.boxes.size(), 1u);
-        EXPECT_EQ(run.boxes.boxes[0].text, (c.subject == Target ? run.install : run.data) + c.name + c.text);
+        EXPECT_EQ(run.boxes.boxes[0].text, (c.namesSource ? run.data : run.install) + c.name + c.text);
         EXPECT_FALSE(run.boxes.boxes[0].hasCaption);
         EXPECT_EQ(run.boxes.boxes[0].type, 0u);
     }
 }
 
-TEST(ApplyUpdate, OldContentIsNeverEmptiedWithoutABackup) {
-    {
-        EngineRun refused({entry("old.txt", 3)}, {});
-        refused.folder.writeBytes("install\\old.txt", "old");
-        fakes::RecordingFiles files;
-        files.failCall("moveFileReplace");
-        EXPECT_FALSE(refused.apply());
-        EXPECT_EQ(refused.installedFiles(), (std::map<std::string, std::string>{{"old.txt", "old"}}));
-    }
-
-    // Listed twice: the second copy must not take the place of the backup.
+TEST(ApplyUpdate, AFileListedTwiceKeepsTheBackupFromBeforeTheUpdate) {
     EngineRun twice({entry("same.txt", 3), entry("same.txt", 3)}, {});
     twice.folder.writeBytes("install\\same.txt", "before");
     twice.folder.writeBytes("data\\same.txt", "new");
@@ -157,11 +132,7 @@ TEST(ApplyUpdate, OldContentIsNeverEmptiedWithoutABackup) {
 }
 
 TEST(ApplyUpdate, APathTooLongForTheSystemEndsTheRunBeforeAnythingChanges) {
-    struct Case {
-        bool removal;
-        const char* dataFolder;
-        bool refused;
-    };
+    struct Case { bool removal; const char* dataFolder; bool refused; };
     for (Case c : {Case{false, "data\\", true}, Case{false, "a-longer-data-folder\\", true}, Case{true, "data\\", false}}) {
         EngineRun run({entry("first.txt", 1), entry("later", 1)}, {}, c.removal);
         run.install = run.folder / "fresh\\";

@@ -37,11 +37,7 @@ TEST(Rollback, AnEmptyTargetLeftByAMissingSourceIsDeleted) {
 }
 
 TEST(Rollback, FoldersAreTriedOnceEachInTheOrderRecorded) {
-    struct Case {
-        const char* first;
-        const char* second;
-        bool outerStays;
-    };
+    struct Case { const char* first; const char* second; bool outerStays; };
     for (Case c : {Case{"outer\\", "outer\\inner\\", true}, Case{"outer\\inner\\", "outer\\", false}}) {
         EngineRun run({entry(c.first), entry(c.second), entry("missing.txt")}, {});
         ASSERT_FALSE(run.apply());
