@@ -3,7 +3,8 @@
 # example's version 1.0 as an installed product (its record made by patchkit init-install, its
 # registry value under HKEY_CURRENT_USER), the 1.1 update beside Update.exe (patchkit make
 # --since), starts Update.exe on a virtual display, shows what its confirmation dialog says,
-# answers OK and keeps screenshots in build/demo/.
+# answers OK and keeps screenshots in build/demo/. Where this machine cannot run 32-bit code,
+# Wine runs the 64-bit build of the same sources instead of the product's 32-bit one.
 #
 # The copy engine is not part of the updater yet: after OK the progress dialog appears and the
 # run ends without changing the installation. This script says so at the end.
@@ -12,8 +13,10 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh
+. scripts/wine-env.sh
+build=$(wine_windows_build)
 cmake --preset native >/dev/null && cmake --build --preset native -j "$(nproc)" >/dev/null
-cmake --preset windows >/dev/null && cmake --build --preset windows -j "$(nproc)" >/dev/null
+cmake --preset "$build" >/dev/null && cmake --build --preset "$build" -j "$(nproc)" >/dev/null
 patchkit=$root/build/native/tools/patchkit/patchkit
 examples=$root/tools/patchkit/examples
 out=$root/build/demo
@@ -26,8 +29,8 @@ update="$prefix/drive_c/update-1.1"
 cp -r "$examples/tree-1.0" "$install"
 "$patchkit" init-install "$examples/description.json" "$install"
 "$patchkit" make --since "$examples/tree-1.0" "$examples/description.json" "$examples/tree-1.1" "$update" \
-  --updater "$root/build/windows/app/Update.exe"
-cp "$root/build/windows/tests/e2e/probe/probe.exe" "$case_folder/"
+  --updater "$root/build/$build/app/Update.exe"
+cp "$root/build/$build/tests/e2e/probe/probe.exe" "$case_folder/"
 bash scripts/wine-case.sh own "$case_folder"
 
 hex() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n'; }
@@ -52,6 +55,7 @@ bash scripts/wine-case.sh run "$prefix" "$case_folder/probe.exe" --process Updat
 wait $updater || true
 
 echo
+echo "Wine ran build/$build: $WINE_ARCH_REASON."
 echo "Update.exe found the installation at C:\\サンプル製品\\ and asked for confirmation:"
 sed -n 's/.*text=\([0-9a-f]*\).*/\1/p' "$out/confirmation.txt" | while read -r text; do
   [ -n "$text" ] && echo "  $(echo "$text" | xxd -r -p | iconv -f CP932 -t UTF-8)"

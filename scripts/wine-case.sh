@@ -13,6 +13,8 @@
 #   wine-case.sh start-server PREFIX         keep the prefix's wineserver up between runs
 #   wine-case.sh kill PREFIX                 end every Wine process of the prefix
 #   wine-case.sh remove FOLDER
+#   wine-case.sh windows-build               the build whose programs Wine runs here:
+#                                            windows or windows64
 # DISPLAY is passed on to Wine.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -44,7 +46,7 @@ case "$command" in
   run)
     prefix=$1
     shift
-    in_prefix "$prefix" wine "$@"
+    in_prefix "$prefix" "$WINE_LOADER" "$@"
     ;;
   start-server)
     in_prefix "$1" wineserver -p
@@ -62,8 +64,11 @@ case "$command" in
       *) echo "wine-case.sh: not a case folder: $1" >&2; exit 1 ;;
     esac
     ;;
+  windows-build)
+    wine_windows_build
+    ;;
   *)
-    echo "usage: wine-case.sh new|own|run|start-server|kill|remove ..." >&2
+    echo "usage: wine-case.sh new|own|run|start-server|kill|remove|windows-build ..." >&2
     exit 1
     ;;
 esac

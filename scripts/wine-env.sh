@@ -3,8 +3,10 @@
 #     which Windows refuses), unless the caller is already unprivileged;
 #   - a template prefix made once, with ANSI code page 932 through the locale and the shell's
 #     menu builder disabled so that shortcuts stay plain .lnk files.
-# Defines: WINE_USER, WINE_STATE (a folder the user owns), WINE_TEMPLATE (the template prefix),
-# as_wine_user CMD..., wine_prefix_ready, and wine_env (the environment for a Wine command).
+# Defines: WINE_USER, WINE_STATE (a folder the user owns), WINE_ARCH (win32 or win64),
+# WINE_ARCH_REASON, WINE_LOADER (the program that runs a Windows program), WINE_TEMPLATE (the
+# template prefix), as_wine_user CMD..., wine_windows_build, wine_prefix_ready,
+# wine_prefix_copy, and wine_env (the environment for a Wine command).
 
 WINE_STATE=${UPDATER_WINE_STATE:-/var/tmp/updater-wine}
 if [ "$(id -u)" -eq 0 ]; then
@@ -16,16 +18,53 @@ else
   WINE_USER=$(id -un)
 fi
 WINE_HOME=$(getent passwd "$WINE_USER" | cut -d: -f6)
-WINE_TEMPLATE="$WINE_STATE/template"
 mkdir -p "$WINE_STATE"
 chmod 755 "$WINE_STATE"
 [ "$(id -u)" -eq 0 ] && chown "$WINE_USER" "$WINE_STATE"
+
+# Which Wine can run here. Debian's /usr/bin/wine always starts the 32-bit loader, and a kernel
+# without IA-32 emulation refuses it ("Exec format error"); there only the 64-bit loader runs,
+# in a 64-bit prefix, and only 64-bit programs: the suites then run the windows64 build of the
+# same sources. The choice is made by asking the 32-bit loader for its version, once per run:
+# it is exported, so that every script and test program below the first one follows it.
+if [ -z "${UPDATER_WINE_ARCH:-}" ]; then
+  if [ ! -x /usr/lib/wine/wine ]; then
+    UPDATER_WINE_ARCH=win64
+    UPDATER_WINE_ARCH_REASON="no 32-bit Wine loader is installed"
+  elif refusal=$( (/usr/lib/wine/wine --version) 2>&1 >/dev/null); then
+    UPDATER_WINE_ARCH=win32
+    UPDATER_WINE_ARCH_REASON="this machine runs 32-bit x86 code"
+  else
+    UPDATER_WINE_ARCH=win64
+    UPDATER_WINE_ARCH_REASON="this machine runs no 32-bit x86 code (Wine's 32-bit loader: ${refusal##*: })"
+  fi
+  unset refusal
+  export UPDATER_WINE_ARCH UPDATER_WINE_ARCH_REASON
+fi
+WINE_ARCH=$UPDATER_WINE_ARCH
+WINE_ARCH_REASON=${UPDATER_WINE_ARCH_REASON:-UPDATER_WINE_ARCH=$UPDATER_WINE_ARCH was given}
+case "$WINE_ARCH" in
+  win32) WINE_LOADER=wine ;;
+  win64) WINE_LOADER=/usr/lib/wine/wine64 ;;
+  *) echo "wine-env.sh: UPDATER_WINE_ARCH is win32 or win64, not $WINE_ARCH" >&2; return 1 2>/dev/null || exit 1 ;;
+esac
+# One template per kind of prefix: a 32-bit-capable prefix and a 64-bit-only one cannot stand
+# in for each other, and a machine (or a container image) may meet both.
+WINE_TEMPLATE="$WINE_STATE/template-$WINE_ARCH"
+
+# The build whose programs this Wine runs: windows (i686, the product) or windows64.
+wine_windows_build() {
+  if [ "$WINE_ARCH" = win64 ]; then echo windows64; else echo windows; fi
+}
 
 wine_env() {
   # $1: the prefix
   echo "HOME=$WINE_HOME" "USER=$WINE_USER" "WINEPREFIX=$1" "LC_ALL=ja_JP.UTF-8" "LANG=ja_JP.UTF-8" \
        "WINEDEBUG=${WINEDEBUG:--all}" "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d" \
        "PATH=/usr/bin:/bin:/usr/sbin:/sbin" "DISPLAY=${DISPLAY:-}"
+  # Wine starts helper programs (wineboot, services) through WINELOADER; left to itself it
+  # would take the 32-bit loader.
+  if [ "$WINE_ARCH" = win64 ]; then echo "WINEARCH=win64" "WINELOADER=$WINE_LOADER"; fi
 }
 
 as_wine_user() {
@@ -36,7 +75,7 @@ as_wine_user() {
   fi
 }
 
-# Makes the template prefix the first time (about 12 s); later calls return at once. A lock
+# Makes the template prefix the first time (about 15 s); later calls return at once. A lock
 # keeps concurrent first calls from building it twice.
 wine_prefix_ready() {
   [ -f "$WINE_TEMPLATE/.ready" ] && return 0
@@ -44,11 +83,13 @@ wine_prefix_ready() {
     flock 9
     if [ ! -f "$WINE_TEMPLATE/.ready" ]; then
       rm -rf "$WINE_TEMPLATE"
-      as_wine_user env -i $(wine_env "$WINE_TEMPLATE") wineboot -i >"$WINE_STATE/wineboot.log" 2>&1 </dev/null
+      as_wine_user env -i $(wine_env "$WINE_TEMPLATE") "$WINE_LOADER" wineboot -i \
+        >"$WINE_STATE/wineboot-$WINE_ARCH.log" 2>&1 </dev/null
       as_wine_user env -i $(wine_env "$WINE_TEMPLATE") wineserver -w >/dev/null 2>&1 </dev/null
+      [ -f "$WINE_TEMPLATE/system.reg" ] || { cat "$WINE_STATE/wineboot-$WINE_ARCH.log" >&2; exit 1; }
       as_wine_user touch "$WINE_TEMPLATE/.ready"
     fi
-  ) 9>"$WINE_STATE/.template.lock"
+  ) 9>"$WINE_STATE/.template-$WINE_ARCH.lock"
 }
 
 # A prefix of its own for one test case, made from the template in a fraction of a second.

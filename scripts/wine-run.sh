@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine as ctest's emulator: as the unprivileged Wine user, in the
-# template prefix (or UPDATER_WINEPREFIX), in a Japanese locale. The program is staged in a
+# Runs a Windows program under Wine as ctest's emulator: with the loader that can run here (see
+# wine-env.sh), as the unprivileged Wine user, in the template prefix (or UPDATER_WINEPREFIX),
+# in a Japanese locale. The program is staged in a
 # folder that user can read, and its output goes through files: Wine's background processes
 # keep inherited pipes open, which would leave the caller waiting.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
-wine_prefix_ready
+wine_prefix_ready || exit 1
 
 program=$1
 shift
@@ -17,7 +18,7 @@ cp "$program" "$stage/"
 [ "$(id -u)" -eq 0 ] && chown -R "$WINE_USER" "$stage"
 
 cd "$stage"
-as_wine_user env -i $(wine_env "$prefix") wine "$stage/$(basename "$program")" "$@" \
+as_wine_user env -i $(wine_env "$prefix") "$WINE_LOADER" "$stage/$(basename "$program")" "$@" \
   >"$stage/stdout" 2>"$stage/stderr" </dev/null
 status=$?
 cat "$stage/stdout"

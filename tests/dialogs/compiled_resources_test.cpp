@@ -203,14 +203,17 @@ TEST(CompiledResources, ManifestAsksForCommonControls6AndTheHighestAvailableRigh
         if ((*t)[4] != "/") open.push_back((*t)[2]);
     }
     const std::string assembly = "assembly/", dependency = assembly + "dependency/dependentAssembly";
+    // The 64-bit build, which stands in where Wine runs only 64-bit programs, names amd64.
+    const bool amd64 = sizeof(void*) == 8;
+    const std::string own = amd64 ? "amd64" : "X86", common = amd64 ? "amd64" : "x86";
     const std::string privileges = assembly + "trustInfo/security/requestedPrivileges";
     EXPECT_EQ(elements, (std::vector<std::string>{
         "assembly manifestVersion=1.0 xmlns=urn:schemas-microsoft-com:asm.v1",
-        assembly + "assemblyIdentity name=Update.exe processorArchitecture=X86 type=win32 version=1.0.0.0",
+        assembly + "assemblyIdentity name=Update.exe processorArchitecture=" + own + " type=win32 version=1.0.0.0",
         assembly + "dependency",
         dependency,
-        dependency + "/assemblyIdentity language=* name=Microsoft.Windows.Common-Controls processorArchitecture=x86 "
-                     "publicKeyToken=6595b64144ccf1df type=win32 version=6.0.0.0",
+        dependency + "/assemblyIdentity language=* name=Microsoft.Windows.Common-Controls processorArchitecture=" + common +
+            " publicKeyToken=6595b64144ccf1df type=win32 version=6.0.0.0",
         assembly + "trustInfo xmlns=urn:schemas-microsoft-com:asm.v3",
         assembly + "trustInfo/security",
         privileges,

@@ -48,7 +48,7 @@ as_wine_user find "$prefix" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '
 
 # Nothing manages the virtual display's windows, so Wine is told not to wait for a window
 # manager: otherwise it gives each window that goes away two seconds to be withdrawn by one.
-as_wine_user env -i $(wine_env "$prefix") wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+as_wine_user env -i $(wine_env "$prefix") "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
   >/dev/null 2>&1 </dev/null
 
 UPDATER_WINEPREFIX=$prefix "$scripts/wine-run.sh" "$@"

@@ -64,7 +64,23 @@ std::string currentCaseName() {
 
 std::optional<WindowsBuild> findWindowsBuild(std::string& whereLooked) {
     WindowsBuild build;
-    build.folder = environmentOr("UPDATER_WINDOWS_BUILD", UPDATER_E2E_DEFAULT_WINDOWS_BUILD);
+    build.folder = environmentOr("UPDATER_WINDOWS_BUILD", "");
+    if (build.folder.empty()) {
+        char scratch[] = "/tmp/updater-e2e-build.XXXXXX";
+        if (!mkdtemp(scratch)) {
+            whereLooked = "nowhere: cannot make a scratch folder";
+            return std::nullopt;
+        }
+        Completed asked = runToCompletion({"bash", std::string(UPDATER_E2E_SCRIPTS) + "/wine-case.sh", "windows-build"},
+                                          scratch, std::chrono::seconds(60));
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+        if (asked.timedOut || asked.exitCode != 0 || trimmed(asked.out).empty()) {
+            whereLooked = "no folder: wine-case.sh windows-build failed: " + asked.err;
+            return std::nullopt;
+        }
+        build.folder = std::string(UPDATER_E2E_BUILDS) + "/" + trimmed(asked.out);
+    }
     build.updater = build.folder + "/app/Update.exe";
     build.probe = build.folder + "/tests/e2e/probe/probe.exe";
     whereLooked = build.folder;

@@ -14,8 +14,9 @@ namespace e2e {
 
 using std::chrono::milliseconds;
 
-// Where Update.exe and the probe were built: UPDATER_WINDOWS_BUILD, else the build folder
-// configured with this suite. Nothing when either program is missing there.
+// Where Update.exe and the probe were built: UPDATER_WINDOWS_BUILD, else the preset's build
+// folder of the build that Wine can run here (windows, or windows64 where Wine runs only
+// 64-bit programs; scripts/wine-env.sh decides). Nothing when either program is missing there.
 struct WindowsBuild {
     std::string folder;
     std::string updater;

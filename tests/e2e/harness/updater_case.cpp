@@ -9,7 +9,7 @@ void UpdaterCase::SetUp() {
     std::optional<WindowsBuild> build = findWindowsBuild(whereLooked);
     if (!build) {
         GTEST_SKIP() << "no Windows build in " << whereLooked
-                     << " (Update.exe and probe.exe): build the windows preset, or set UPDATER_WINDOWS_BUILD to its folder";
+                     << " (Update.exe and probe.exe): build that preset, or set UPDATER_WINDOWS_BUILD to a Windows build's folder";
     }
     session_ = std::make_unique<Session>(*build);
     ASSERT_TRUE(session_->problem().empty()) << session_->problem();

@@ -141,8 +141,8 @@ std::string describeWindow(const char* kind, HWND window, bool askThread) {
     LONG style = GetWindowLongA(window, GWL_STYLE);
     std::string windowClass = className(window);
     char head[160];
-    std::snprintf(head, sizeof head, "%s hwnd=0x%08lx id=%ld class=%s text=", kind,
-                  static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)), GetWindowLongA(window, GWL_ID),
+    std::snprintf(head, sizeof head, "%s hwnd=0x%08llx id=%ld class=%s text=", kind,
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), GetWindowLongA(window, GWL_ID),
                   windowClass.c_str());
     char tail[96];
     std::snprintf(tail, sizeof tail, " style=0x%08lx enabled=%d visible=%d", static_cast<unsigned long>(style),
@@ -354,7 +354,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if (step == "use" && hasArgument) {
-            current = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[++i], nullptr, 16)));
+            current = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argv[++i], nullptr, 16)));
         } else if (step == "gone" && hasArgument) {
             if (!waitUntilGone(number(++i))) {
                 std::printf("timeout gone\n");
