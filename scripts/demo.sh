@@ -39,12 +39,17 @@ bash scripts/wine-case.sh run "$prefix" "$case_folder/probe.exe" reg-set \
   "$(hex 'Software\ExampleMaker\SampleProduct')" "$(hex 'InstallFolder')" "$(hex 'C:\サンプル製品\')" \
   >"$out/reg.log" 2>&1
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+# The server picks a free display number itself and writes it once it accepts clients.
+fifo="$out/display.fifo"
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; bash scripts/wine-case.sh kill "$prefix" >/dev/null 2>&1 || true' EXIT
+read -r number <"$fifo"
+rm -f "$fifo"
+[ -n "$number" ] || { echo "demo: Xvfb did not start" >&2; exit 1; }
+display=:$number
 export DISPLAY=$display
-sleep 1
 
 before=$(md5sum "$install/Uninstallinf.dat")
 bash scripts/wine-case.sh run "$prefix" 'C:\update-1.1\Update.exe' >"$out/update.log" 2>&1 &

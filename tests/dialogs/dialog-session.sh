@@ -9,7 +9,6 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
 . "$scripts/wine-env.sh"
-wine_prefix_ready || exit 1
 
 server=
 prefix=
@@ -37,14 +36,8 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:$number
 fi
 
-# System files are hard links to the template's, which Wine only ever reads; everything else
-# (registry files above all) is a copy of its own.
-prefix=$(mktemp -d "$WINE_STATE/dialogs.XXXXXX")
-rmdir "$prefix"
-as_wine_user cp -al "$WINE_TEMPLATE" "$prefix" || exit 1
-as_wine_user find "$prefix" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' ! -iname '*.sys' \
-  ! -iname '*.ocx' ! -iname '*.tlb' ! -iname '*.acm' ! -iname '*.cpl' ! -iname '*.ax' ! -iname '*.nls' \
-  -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f"; done' sh {} +
+prefix=$(mktemp -u "$WINE_STATE/dialogs.XXXXXX")
+wine_prefix_copy "$prefix" || exit 1
 
 # Nothing manages the virtual display's windows, so Wine is told not to wait for a window
 # manager: otherwise it gives each window that goes away two seconds to be withdrawn by one.
