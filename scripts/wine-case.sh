@@ -37,7 +37,7 @@ case "$command" in
     as_wine_user mkdir -p "$WINE_STATE/cases" || exit 1
     folder=$(as_wine_user mktemp -d "$WINE_STATE/cases/$1.XXXXXX") || exit 1
     as_wine_user chmod 755 "$folder"
-    wine_prefix_copy "$folder/prefix" || exit 1
+    wine_prefix_copy "$folder/prefix" || { rm -rf -- "$folder"; exit 1; }
     echo "$folder"
     ;;
   own)

@@ -1,5 +1,7 @@
 #include "tests/e2e/harness/updater_case.h"
 
+#include <cstdlib>
+
 #include "tests/e2e/harness/dialog.h"
 
 namespace e2e {
@@ -7,6 +9,10 @@ namespace e2e {
 void UpdaterCase::SetUp() {
     std::string whereLooked;
     std::optional<WindowsBuild> build = findWindowsBuild(whereLooked);
+    // A build asked for by name must be there: a test run that skipped every case would pass.
+    if (!build && std::getenv("UPDATER_WINDOWS_BUILD")) {
+        FAIL() << "no Windows build in " << whereLooked << " (Update.exe and probe.exe), which UPDATER_WINDOWS_BUILD names";
+    }
     if (!build) {
         GTEST_SKIP() << "no Windows build in " << whereLooked
                      << " (Update.exe and probe.exe): build that preset, or set UPDATER_WINDOWS_BUILD to a Windows build's folder";
