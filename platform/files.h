@@ -26,6 +26,9 @@ inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 inline constexpr uint32_t kFileAttributeReadOnly = 0x1;
 inline constexpr uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr uint32_t kFileAttributeNormal = 0x80;
+// What SetFileAttributesA takes: read-only, hidden, system, archive, normal, temporary,
+// offline and not-content-indexed. GetFileAttributesA reports more (compressed, encrypted...).
+inline constexpr uint32_t kSettableFileAttributes = 0x31A7;
 
 class Files {
 public:
@@ -51,6 +54,10 @@ public:
     virtual uint32_t setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) = 0;
 
     virtual bool closeHandle(FileHandle file) = 0;
+
+    // FlushFileBuffers: what was written through the handle is on the disk when it returns
+    // true. Fails for a handle without write access.
+    virtual bool flushFileBuffers(FileHandle file) = 0;
 
     // GetFileAttributesA: the attribute bits, or kInvalidFileAttributes when the path names
     // nothing. A folder reports kFileAttributeDirectory.

@@ -230,6 +230,8 @@ uint64_t CFile::tell() {
     return 0;
 }
 
+bool CFile::flush() { return kind == FileSourceKind::DiskFile && platform::files().flushFileBuffers(fileHandle); }
+
 uint32_t CFile::copyFrom(CFile& source, uint32_t count) {
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[count]);
     uint32_t got = source.read(buffer.get(), count);

@@ -43,6 +43,9 @@ public:
     uint32_t writeInt(int32_t value);
     uint32_t writeString(const std::string& text);
     uint64_t tell();
+    // FlushFileBuffers on a disk file: true once what was written is on the disk. False for
+    // the in-memory sources, which have no disk behind them, and when the system refuses.
+    bool flush();
     uint64_t size() const { return fileSize; }
 
     // Reads up to count bytes from source and writes them here; the bytes stored. A buffer of

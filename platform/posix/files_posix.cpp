@@ -135,6 +135,12 @@ public:
         return false;
     }
 
+    bool flushFileBuffers(FileHandle handle) override {
+        // fsync would take a read-only descriptor too; Windows wants write access.
+        OpenFile* file = find(handle);
+        return file && (file->access & kGenericWrite) && ::fsync(file->descriptor) == 0;
+    }
+
     uint32_t getFileAttributes(const char* path) override {
         struct stat status {};
         std::string hostPath = posix::hostPathOf(path);

@@ -35,6 +35,7 @@ public:
         return low;
     }
     bool closeHandle(FileHandle file) override { return CloseHandle(file) != FALSE; }
+    bool flushFileBuffers(FileHandle file) override { return FlushFileBuffers(file) != FALSE; }
     uint32_t getFileAttributes(const char* path) override { return GetFileAttributesA(path); }
     bool setFileAttributes(const char* path, uint32_t attributes) override {
         return SetFileAttributesA(path, attributes) != FALSE;

@@ -184,4 +184,19 @@ TEST_F(FilesContract, AHandleOpenedForOneDirectionRefusesTheOther) {
     EXPECT_EQ(folder.readBytes("one-way.bin"), "abc");
 }
 
+TEST_F(FilesContract, FlushingNeedsWriteAccess) {
+    FileHandle writer = openForWrite("flushed.bin");
+    ASSERT_NE(writer, kInvalidFileHandle);
+    uint32_t written = 0;
+    ASSERT_TRUE(files.writeFile(writer, "whole", 5, &written));
+    EXPECT_TRUE(files.flushFileBuffers(writer));
+    EXPECT_EQ(folder.readBytes("flushed.bin"), "whole");
+    files.closeHandle(writer);
+    opened.erase(opened.begin());
+
+    FileHandle reader = openForRead("flushed.bin");
+    ASSERT_NE(reader, kInvalidFileHandle);
+    EXPECT_FALSE(files.flushFileBuffers(reader));
+}
+
 }  // namespace

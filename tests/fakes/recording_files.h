@@ -21,6 +21,8 @@ public:
     // writeFile stores at most this many bytes per call, and reports success, as a disk that
     // fills up midway does.
     void limitWrites(uint32_t bytes) { writeLimit_ = bytes; }
+    // moveFileReplace replaces a read-only file too, as Wine's MoveFileExA does.
+    void moveOntoReadOnlyAsWine() { wineMoves_ = true; }
 
     int count(const std::string& name) const {
         int n = 0;
@@ -71,6 +73,10 @@ public:
         openPaths_.erase(file);
         return real_.closeHandle(file);
     }
+    bool flushFileBuffers(platform::FileHandle file) override {
+        if (record("flushFileBuffers", "")) return false;
+        return real_.flushFileBuffers(file);
+    }
 
     uint32_t getFileAttributes(const char* path) override {
         if (record("getFileAttributes", path)) return platform::kInvalidFileAttributes;
@@ -82,6 +88,9 @@ public:
     }
     bool moveFileReplace(const char* from, const char* to) override {
         if (record("moveFileReplace", std::string(from) + " -> " + to)) return false;
+        if (wineMoves_ && real_.getFileAttributes(from) != platform::kInvalidFileAttributes) {
+            real_.setFileAttributes(to, platform::kFileAttributeNormal);
+        }
         return real_.moveFileReplace(from, to);
     }
     bool deleteFile(const char* path) override {
@@ -118,6 +127,7 @@ private:
     std::vector<Failure> failures_;
     std::map<platform::FileHandle, std::string> openPaths_;  // so that a close names its file
     uint32_t writeLimit_ = 0xFFFFFFFFu;
+    bool wineMoves_ = false;
 };
 
 }  // namespace fakes
