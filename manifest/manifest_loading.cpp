@@ -1,38 +1,14 @@
-#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "manifest/whole_transfers.h"
 #include "support/file.h"
 
 namespace manifest {
 namespace {
-
-// CFile moves at most a 32-bit count per call; larger arrays go in pieces.
-constexpr uint32_t kLargestTransfer = 0x40000000;
-
-bool readAll(support::CFile& file, void* destination, uint64_t count) {
-    auto* bytes = static_cast<uint8_t*>(destination);
-    while (count > 0) {
-        uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(count, kLargestTransfer));
-        if (file.read(bytes, piece) != piece) return false;
-        bytes += piece;
-        count -= piece;
-    }
-    return true;
-}
-
-void writeAll(support::CFile& file, const void* source, uint64_t count) {
-    auto* bytes = static_cast<const uint8_t*>(source);
-    while (count > 0) {
-        uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(count, kLargestTransfer));
-        if (file.write(bytes, piece) != piece) return;
-        bytes += piece;
-        count -= piece;
-    }
-}
 
 // Zero-filled records, so that what appending does not copy is zero in the saved file. Null
 // when the array cannot be had; the caller refuses the manifest instead of failing later.
@@ -83,14 +59,6 @@ LoadResult loadUninstallManifest(const std::string& path, uint32_t updateEntryCo
     manifest.entries = std::move(entries);
     manifest.capacity = capacity;
     return LoadResult::Loaded;
-}
-
-void saveUninstallManifest(const std::string& path, const UninstallManifest& manifest) {
-    support::CFile file;
-    file.open(path, support::FileOpenMode::Write);
-    writeAll(file, &manifest.header, sizeof manifest.header);
-    writeAll(file, manifest.entries.get(), static_cast<uint64_t>(manifest.header.entryCount) * sizeof(ManifestEntry));
-    file.close();
 }
 
 }  // namespace manifest

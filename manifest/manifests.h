@@ -44,8 +44,9 @@ enum class LoadResult {
 LoadResult loadUpdateManifest(const std::string& path, UpdateManifest& manifest);
 LoadResult loadUninstallManifest(const std::string& path, uint32_t updateEntryCount, UninstallManifest& manifest);
 
-// Writes the header and the in-use entries as they stand; an unopenable path leaves the old
-// file as it was, and nothing reports it.
+// Writes the header and the in-use entries as they stand, replacing the file at path whole
+// or not at all. A read-only or locked file, or any step that fails, leaves the old file as it
+// was, and nothing reports it.
 void saveUninstallManifest(const std::string& path, const UninstallManifest& manifest);
 
 // Manifest names match byte-wise with only A-Z folded onto a-z: no locale, no multibyte
