@@ -1,10 +1,38 @@
 #include "app/updater.h"
 
+#include <string>
+
+#include "app/completion.h"
+#include "app/messages.h"
+#include "app/path_helpers.h"
 #include "app/startup.h"
 #include "app/updater_ui.h"
+#include "engine/apply_update.h"
+#include "engine/engine_messages.h"
+#include "engine/path_limit.h"
+#include "engine/rollback.h"
+#include "engine/run_state.h"
 #include "platform/process.h"
+#include "platform/ui.h"
 
 namespace app {
+namespace {
+
+void show(const char* text, const char* caption) { platform::ui().messageBox(text, caption, platform::kMbOk); }
+
+// Both folders are joined to every entry's name into the system's 260-byte paths; a folder
+// that does not fit by itself ends the run before anything is shown or changed, named in the
+// same message the engine gives for an entry's path.
+bool foldersFit(const engine::RunState& run) {
+    for (const std::string* folder : {&run.UpdateDataFolder, &run.InstallFolder}) {
+        if (engine::fitsPathBuffer(*folder)) continue;
+        show((*folder + engine::messages::kPathTooLongSuffix).c_str(), nullptr);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int runUpdater() {
     CRegistry installationKey;
@@ -22,16 +50,30 @@ void runSequence() {
     int confirmation = ui.runConfirmation();
     if (confirmation == 0 || confirmation == -1) return;
 
-    ProgressDialog progress = ui.showProgressDialog();
+    engine::RunState& run = engine::runState();
+    run.UpdateDataFolder = run.UpdateFolder + "data";
+    ensureTrailingSeparator(run.UpdateDataFolder);
+    run.InstallFolder = run.installationValue;
+    ensureTrailingSeparator(run.InstallFolder);
+    if (!foldersFit(run)) return;
 
-    // The engine goes here: applyUpdate(progress, InstallFolder, UpdateDataFolder) writes the
-    // status and the position into the dialog and pumps it between chunks; the outcome
-    // message, rollback or completion, and saving Uninstallinf.dat follow. Until then the
-    // dialog gets the messages already waiting (it paints once) and goes, and the run
-    // changes and saves nothing.
-    for (int waiting = 0; waiting < 100 && ui.pumpOneMessage(); ++waiting) {
-    }
+    // The sequence pumps no messages of its own: the engine serves the dialog between chunks.
+    ProgressDialog progress = ui.showProgressDialog();
+    bool succeeded = engine::applyUpdate(ui, progress, run.InstallFolder, run.UpdateDataFolder);
     ui.destroyProgressDialog(progress);
+
+    if (succeeded) {
+        show(run.RemovalMode ? messages::kRemovalCompleted : messages::kUpdateCompleted, messages::kCompletedCaption);
+        completeUpdate();
+    } else if (run.RemovalMode) {
+        // Deleted files stay deleted: nothing was kept to bring them back.
+        show(messages::kRemovalFailed, nullptr);
+    } else {
+        engine::rollbackChanges();
+        show(messages::kUpdateFailed, nullptr);
+    }
+    // Whatever the outcome: the record keeps what the engine changed in it before a failure.
+    manifest::saveUninstallManifest(run.uninstallManifestPath, run.uninstallManifest);
 }
 
 }  // namespace app

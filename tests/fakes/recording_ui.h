@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,12 @@ public:
         uint32_t type = 0;
     };
     std::vector<Box> boxes;
+    // Called with each box while it is up, to look at what the program has done by then.
+    std::function<void(const Box&)> whileShown;
 
     int messageBox(const char* text, const char* caption, uint32_t type) override {
         boxes.push_back({text, caption != nullptr, caption ? caption : "", type});
+        if (whileShown) whileShown(boxes.back());
         return 1;
     }
 
