@@ -86,6 +86,10 @@ void Installation::addFolder(const std::string& relativeName) {
     append(testing_support::entry(relativeName));
 }
 
+void Installation::listOnly(const std::string& relativeName, uint64_t size) {
+    append(testing_support::entry(relativeName, size));
+}
+
 void Installation::writeRecord() {
     session_.makeFolder(folder_);
     record.entries = std::make_unique<manifest::ManifestEntry[]>(entries_.size() + 1);

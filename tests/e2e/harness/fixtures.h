@@ -45,6 +45,8 @@ public:
     void addFile(const std::string& relativeName, const std::string& bytes, uint32_t extra = 0);
     // A folder of the installation; relativeName ends in a backslash.
     void addFolder(const std::string& relativeName);
+    // A record of a file that is not there, as a record may hold after a failed run.
+    void listOnly(const std::string& relativeName, uint64_t size);
     // Writes Uninstallinf.dat and checks that the product's loader takes it back.
     void writeRecord();
     void registerAt(const std::string& key, const std::string& valueName);

@@ -139,6 +139,7 @@ WineProgram::WineProgram(std::unique_ptr<ChildProcess> process, std::string outP
     : process_(std::move(process)), outPath_(std::move(outPath)), errPath_(std::move(errPath)) {}
 
 std::optional<int> WineProgram::waitForExit(milliseconds timeout) { return process_->waitForExit(timeout); }
+void WineProgram::kill() { process_->kill(); }
 std::string WineProgram::output() const { return readWholeFile(outPath_); }
 std::string WineProgram::errors() const { return readWholeFile(errPath_); }
 

@@ -48,6 +48,8 @@ public:
     WineProgram(std::unique_ptr<ChildProcess> process, std::string outPath, std::string errPath);
     // The program's exit code, or nothing if it is still running when the time is up.
     std::optional<int> waitForExit(milliseconds timeout = milliseconds(20000));
+    // Ends the program at once, as a crash or a power cut would; nothing of it runs on.
+    void kill();
     std::string output() const;
     std::string errors() const;
 

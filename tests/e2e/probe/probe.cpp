@@ -10,6 +10,13 @@
 //   find MS          wait up to MS for a visible dialog of the process and make it current
 //   next MS          wait up to MS for a visible dialog other than the current one; polls
 //                    without sleeping, since a dialog may live for only a few milliseconds
+//   box MS           wait up to MS for a visible dialog other than the current one that
+//                    has no progress bar: a message box that comes while the progress
+//                    dialog is up, or after it
+//   progress ID UNTIL MS   ask the progress bar ID of the current dialog for its position
+//                    over and over, printing "progress N" for each change, until it shows
+//                    UNTIL or more (-1: until the dialog has gone); the updater answers
+//                    only when it pumps
 //   gone MS          wait up to MS until the current window has gone
 //   dump             print the current window and all of its controls
 //   press ID         post WM_COMMAND ID, as a click on that button does
@@ -133,6 +140,48 @@ bool waitUntilGone(DWORD timeoutMs) {
         Sleep(5);
     }
     return true;
+}
+
+bool hasProgressBar(HWND dialog) { return FindWindowExA(dialog, nullptr, PROGRESS_CLASSA, nullptr) != nullptr; }
+
+bool waitForBox(DWORD timeoutMs) {
+    std::set<DWORD> processes;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (processes.empty()) processes = processIds();
+        for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
+             window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (window != current && IsWindowVisible(window) && processes.count(owner) && !hasProgressBar(window)) {
+                current = window;
+                return true;
+            }
+        }
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(1);
+    }
+}
+
+// Every position the bar shows when asked; the question waits in the updater's queue until
+// its next pump, so each answer is a position the user saw.
+bool watchProgress(int id, long until, DWORD timeoutMs) {
+    HWND bar = GetDlgItem(current, id);
+    long last = -1;
+    DWORD start = GetTickCount();
+    while (IsWindow(current) && IsWindowVisible(current)) {
+        DWORD_PTR answer = 0;
+        if (SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 200, &answer)) {
+            long position = static_cast<long>(answer);
+            if (position != last) {
+                std::printf("progress %ld\n", position);
+                last = position;
+            }
+            if (until >= 0 && position >= until) return true;
+        }
+        if (GetTickCount() - start > timeoutMs) return false;
+    }
+    return until < 0;
 }
 
 // One record of a window. `askThread` is false while the window's thread is held: questions
@@ -355,6 +404,19 @@ int main(int argc, char** argv) {
             }
         } else if (step == "use" && hasArgument) {
             current = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argv[++i], nullptr, 16)));
+        } else if (step == "box" && hasArgument) {
+            if (!waitForBox(number(++i))) {
+                std::printf("timeout box\n");
+                return 2;
+            }
+        } else if (step == "progress" && i + 3 < argc) {
+            int id = std::atoi(argv[i + 1]);
+            long until = std::atol(argv[i + 2]);
+            if (!watchProgress(id, until, number(i + 3))) {
+                std::printf("timeout progress\n");
+                return 2;
+            }
+            i += 3;
         } else if (step == "gone" && hasArgument) {
             if (!waitUntilGone(number(++i))) {
                 std::printf("timeout gone\n");
