@@ -190,9 +190,9 @@ TEST_F(FilesContract, FlushingNeedsWriteAccess) {
     uint32_t written = 0;
     ASSERT_TRUE(files.writeFile(writer, "whole", 5, &written));
     EXPECT_TRUE(files.flushFileBuffers(writer));
-    EXPECT_EQ(folder.readBytes("flushed.bin"), "whole");
     files.closeHandle(writer);
     opened.erase(opened.begin());
+    EXPECT_EQ(folder.readBytes("flushed.bin"), "whole");
 
     FileHandle reader = openForRead("flushed.bin");
     ASSERT_NE(reader, kInvalidFileHandle);
