@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64
-  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-wine locales
   libcli11-dev nlohmann-json3-dev
 )
 
