@@ -20,6 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using e2e::Dialog;
+using e2e::kIdCancel;
+using e2e::kIdOk;
 using e2e::RecordOnDisk;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
@@ -30,8 +32,6 @@ const std::string kUpdateFailed = "アップデートに失敗しました";
 const std::string kRemovalFailed = "アップデートファイルの削除に失敗しました";
 const std::string kDone = "完了";
 constexpr uint64_t kMegabyte = 1000000;
-constexpr int kIdOk = 1;  // the system's kIdOk and kIdCancel, which every dialog's buttons carry
-constexpr int kIdCancel = 2;
 
 class UpdateRun : public e2e::UpdaterCase {
 protected:

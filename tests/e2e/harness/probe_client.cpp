@@ -41,6 +41,12 @@ std::optional<Dialog> Probe::waitForDialog(std::chrono::milliseconds timeout) {
     return result.dialogs.front();
 }
 
+std::optional<Dialog> Probe::waitForMessageBox(std::chrono::milliseconds timeout) {
+    Result result = run({"box", timeoutArgument(timeout), "dump"});
+    if (result.exitCode != 0 || result.dialogs.empty()) return std::nullopt;
+    return result.dialogs.front();
+}
+
 std::optional<Dialog> Probe::actAndCatchNext(const Dialog& current, const std::vector<std::string>& action,
                                              std::chrono::milliseconds timeout) {
     std::vector<std::string> steps{"use", current.handle};

@@ -30,6 +30,9 @@ public:
 
     // The first visible dialog or message box of Update.exe.
     std::optional<Dialog> waitForDialog(std::chrono::milliseconds timeout = kDialogTimeout);
+    // The first visible message box of Update.exe; the progress dialog, shown or not, is
+    // passed over.
+    std::optional<Dialog> waitForMessageBox(std::chrono::milliseconds timeout = kDialogTimeout);
     // Does `action` (steps such as {"press", "1"}) on `current` and catches the dialog that
     // comes next, watching from before the action: a dialog that lives for a few
     // milliseconds is still seen.
