@@ -1,20 +1,21 @@
 #include "tools/patchkit/shortcut_templates.h"
 
+#include "support/text_template.h"
+
 namespace patchkit {
 
 std::string templateProblem(std::string_view cp932) {
-    int strings = 0;
-    for (size_t i = 0; i < cp932.size(); ++i) {
-        if (cp932[i] != '%') continue;
-        if (i + 1 == cp932.size()) return "ends in a lone '%'";
-        char conversion = cp932[++i];
-        if (conversion == '%') continue;
-        if (conversion != 's') {
+    support::ExpandedTemplate expanded = support::expandTemplate(cp932, {});
+    switch (expanded.fault) {
+        case support::TemplateFault::None: return {};
+        case support::TemplateFault::LonePercent: return "ends in a lone '%'";
+        case support::TemplateFault::SecondString: return "holds more than one \"%s\"; the template gets one argument";
+        case support::TemplateFault::OtherConversion: {
+            char conversion = cp932[expanded.faultAt + 1];
             bool printable = conversion > 0x20 && conversion < 0x7F;
             return printable ? std::string("holds \"%") + conversion + "\"; only \"%s\" and \"%%\" may appear"
                              : std::string("holds a '%' that is neither \"%s\" nor \"%%\"");
         }
-        if (++strings > 1) return "holds more than one \"%s\"; the template gets one argument";
     }
     return {};
 }

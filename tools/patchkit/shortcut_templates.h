@@ -5,10 +5,9 @@
 
 namespace patchkit {
 
-// The updater formats a shortcut's name template and the shortcut folder template with one
-// string argument, printf-style. Only "%%" and at most one "%s" are safe: any other
-// conversion reads an argument that is not there. Empty when the template is safe, else why.
-// '%' is below code page 932's trail-byte range, so a byte scan finds only real ones.
+// Why the updater would find a shortcut's name template or the shortcut folder template
+// unusable (and skip its shortcuts), in the words of the tool's report; empty when it can be
+// expanded. The rule is the updater's own template expansion.
 std::string templateProblem(std::string_view cp932);
 
 }  // namespace patchkit
