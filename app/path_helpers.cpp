@@ -26,9 +26,4 @@ std::string getParentFolder(const std::string& path) {
     return {};
 }
 
-void ensureTrailingSeparator(std::string& path) {
-    if (path.empty() || isSeparatorAt(path, path.size() - 1)) return;
-    path += '\\';
-}
-
 }  // namespace app

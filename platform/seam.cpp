@@ -3,6 +3,7 @@
 #include "platform/module_resources.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 
 namespace platform {
@@ -14,6 +15,7 @@ Ui& systemUi();
 CodePage& systemCodePage();
 Process& systemProcess();
 ModuleResources& systemModuleResources();
+Shell& systemShell();
 
 namespace {
 Files* replacementFiles = nullptr;
@@ -22,6 +24,7 @@ Ui* replacementUi = nullptr;
 CodePage* replacementCodePage = nullptr;
 Process* replacementProcess = nullptr;
 ModuleResources* replacementModuleResources = nullptr;
+Shell* replacementShell = nullptr;
 
 template <class T>
 T* exchange(T*& slot, T* value) {
@@ -39,6 +42,7 @@ Process& process() { return replacementProcess ? *replacementProcess : systemPro
 ModuleResources& moduleResources() {
     return replacementModuleResources ? *replacementModuleResources : systemModuleResources();
 }
+Shell& shell() { return replacementShell ? *replacementShell : systemShell(); }
 
 Files* Files::replace(Files* r) { return exchange(replacementFiles, r); }
 Registry* Registry::replace(Registry* r) { return exchange(replacementRegistry, r); }
@@ -46,5 +50,6 @@ Ui* Ui::replace(Ui* r) { return exchange(replacementUi, r); }
 CodePage* CodePage::replace(CodePage* r) { return exchange(replacementCodePage, r); }
 Process* Process::replace(Process* r) { return exchange(replacementProcess, r); }
 ModuleResources* ModuleResources::replace(ModuleResources* r) { return exchange(replacementModuleResources, r); }
+Shell* Shell::replace(Shell* r) { return exchange(replacementShell, r); }
 
 }  // namespace platform

@@ -23,4 +23,9 @@ bool isPathSeparatorAt(std::string_view text, size_t index) {
     return (byte == '\\' || byte == '/') && isSingleByteCharacterAt(text, index);
 }
 
+void ensureTrailingSeparator(std::string& path) {
+    if (path.empty() || isPathSeparatorAt(path, path.size() - 1)) return;
+    path += '\\';
+}
+
 }  // namespace support

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace support {
@@ -13,5 +14,8 @@ bool isSingleByteCharacterAt(std::string_view text, size_t index);
 // A path separator is a backslash or a slash that is a single-byte character: the 0x5C of
 // 表 (0x95 0x5C) is part of the character, not a separator.
 bool isPathSeparatorAt(std::string_view text, size_t index);
+
+// Appends a backslash unless the path is empty or already ends in a separator.
+void ensureTrailingSeparator(std::string& path);
 
 }  // namespace support
