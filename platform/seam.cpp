@@ -1,10 +1,12 @@
 #include "platform/code_page.h"
+#include "platform/critical_sections.h"
 #include "platform/files.h"
 #include "platform/module_resources.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "platform/window_state.h"
 
 namespace platform {
 
@@ -16,6 +18,8 @@ CodePage& systemCodePage();
 Process& systemProcess();
 ModuleResources& systemModuleResources();
 Shell& systemShell();
+CriticalSections& systemCriticalSections();
+WindowState& systemWindowState();
 
 namespace {
 Files* replacementFiles = nullptr;
@@ -25,6 +29,8 @@ CodePage* replacementCodePage = nullptr;
 Process* replacementProcess = nullptr;
 ModuleResources* replacementModuleResources = nullptr;
 Shell* replacementShell = nullptr;
+CriticalSections* replacementCriticalSections = nullptr;
+WindowState* replacementWindowState = nullptr;
 
 template <class T>
 T* exchange(T*& slot, T* value) {
@@ -43,6 +49,10 @@ ModuleResources& moduleResources() {
     return replacementModuleResources ? *replacementModuleResources : systemModuleResources();
 }
 Shell& shell() { return replacementShell ? *replacementShell : systemShell(); }
+CriticalSections& criticalSections() {
+    return replacementCriticalSections ? *replacementCriticalSections : systemCriticalSections();
+}
+WindowState& windowState() { return replacementWindowState ? *replacementWindowState : systemWindowState(); }
 
 Files* Files::replace(Files* r) { return exchange(replacementFiles, r); }
 Registry* Registry::replace(Registry* r) { return exchange(replacementRegistry, r); }
@@ -51,5 +61,7 @@ CodePage* CodePage::replace(CodePage* r) { return exchange(replacementCodePage, 
 Process* Process::replace(Process* r) { return exchange(replacementProcess, r); }
 ModuleResources* ModuleResources::replace(ModuleResources* r) { return exchange(replacementModuleResources, r); }
 Shell* Shell::replace(Shell* r) { return exchange(replacementShell, r); }
+CriticalSections* CriticalSections::replace(CriticalSections* r) { return exchange(replacementCriticalSections, r); }
+WindowState* WindowState::replace(WindowState* r) { return exchange(replacementWindowState, r); }
 
 }  // namespace platform

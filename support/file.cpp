@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "support/file_statistics.h"
+
 namespace support {
 namespace {
 
@@ -132,7 +134,7 @@ bool CFile::close() {
 }
 
 uint32_t CFile::read(void* destination, uint32_t count) {
-    // The access-statistics hook runs here, first, once it is part of the library.
+    recordAccess(readStatistics, name, count);
     switch (kind) {
         case FileSourceKind::DiskFile: {
             uint64_t remaining = position < limit ? limit - position : 0;
@@ -167,7 +169,7 @@ uint32_t CFile::read(void* destination, uint32_t count) {
 }
 
 uint32_t CFile::write(const void* source, uint32_t count) {
-    // The access-statistics hook runs here, first, once it is part of the library.
+    recordAccess(writeStatistics, name, count);
     switch (kind) {
         case FileSourceKind::DiskFile: {
             uint32_t stored = 0;

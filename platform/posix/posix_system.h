@@ -32,4 +32,10 @@ void setCommandLine(int argc, char** argv);
 void registerResource(uint32_t type, uint32_t id, std::vector<uint8_t> bytes);
 int resourceLoadCount(uint32_t type, uint32_t id);
 
+// A window of the native system. The native program opens none of its own; a WindowHandle
+// natively points at one of these, which whoever made it owns.
+struct Window {
+    bool visible = false;
+};
+
 }  // namespace platform::posix

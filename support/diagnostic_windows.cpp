@@ -1,0 +1,25 @@
+#include "support/diagnostic_windows.h"
+
+namespace support {
+namespace {
+
+bool visible(const DiagnosticWindow* window) { return window && platform::windowState().isWindowVisible(window->handle); }
+
+}  // namespace
+
+bool DiagnosticWindowRegistry::isWindowVisible(int32_t index) const {
+    if (index < 0) {
+        for (const DiagnosticWindow* window : slots_) {
+            if (visible(window)) return true;
+        }
+        return false;
+    }
+    return index < kDiagnosticWindowSlots && visible(slots_[index]);
+}
+
+DiagnosticWindowRegistry& diagnosticWindowRegistry() {
+    static DiagnosticWindowRegistry registry;
+    return registry;
+}
+
+}  // namespace support
