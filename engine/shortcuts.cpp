@@ -79,9 +79,9 @@ void splitArguments(std::string& targetPath, std::string& arguments) {
     }
 }
 
-// What one slot does, composed whole before anything on disk is touched.
+// What one slot does, composed whole before anything on disk is touched. A link is empty
+// where there is nothing to do: no old shortcut, or a Programs folder that is not resolved.
 struct SlotWork {
-    bool replacesOld = false;
     std::string oldUserLink, oldCommonLink;
     std::string newUserLink, newCommonLink;
     std::string targetPath, arguments;
@@ -93,8 +93,7 @@ bool planSlot(const ShortcutSlot& update, const ShortcutSlot& installed, std::st
     if (!shortcutName(update, templateArgument, newName)) return false;
     if (!user.linkPath(newName, work.newUserLink) || !common.linkPath(newName, work.newCommonLink)) return false;
 
-    work.replacesOld = installed.nameTemplate[0] != '\0';
-    if (work.replacesOld) {
+    if (installed.nameTemplate[0] != '\0') {
         std::string oldName;
         if (!shortcutName(installed, templateArgument, oldName)) return false;
         if (!user.linkPath(oldName, work.oldUserLink) || !common.linkPath(oldName, work.oldCommonLink)) return false;
@@ -139,20 +138,16 @@ bool createShortcuts(const std::string& installFolder) {
         if (!planSlot(updateSlot, installedSlot, templateArgument, user, common, installFolder, work)) continue;
 
         bool allUsers = false;
-        if (work.replacesOld) {
-            if (user.resolved()) files.deleteFile(work.oldUserLink.c_str());
-            if (common.resolved() && files.getFileAttributes(common.path.c_str()) != platform::kInvalidFileAttributes) {
-                allUsers = files.deleteFile(work.oldCommonLink.c_str());
-            }
+        if (!work.oldUserLink.empty()) files.deleteFile(work.oldUserLink.c_str());
+        if (!work.oldCommonLink.empty() && files.getFileAttributes(common.path.c_str()) != platform::kInvalidFileAttributes) {
+            allUsers = files.deleteFile(work.oldCommonLink.c_str());
         }
-        if (user.resolved()) {
-            shell.createShellLink(work.newUserLink.c_str(), work.targetPath.c_str(), work.arguments.c_str(),
-                                  installFolder.c_str(), platform::kSwShowNormal);
-        }
-        if (allUsers) {
-            shell.createShellLink(work.newCommonLink.c_str(), work.targetPath.c_str(), work.arguments.c_str(),
-                                  installFolder.c_str(), platform::kSwShowNormal);
-        }
+        auto makeLink = [&](const std::string& link) {
+            shell.createShellLink(link.c_str(), work.targetPath.c_str(), work.arguments.c_str(), installFolder.c_str(),
+                                  platform::kSwShowNormal);
+        };
+        if (!work.newUserLink.empty()) makeLink(work.newUserLink);
+        if (allUsers) makeLink(work.newCommonLink);
         record(installedSlot, updateSlot);
     }
     return true;

@@ -154,7 +154,14 @@ TEST_F(Shortcuts, ASlotWhoseNamesCannotBeComposedIsSkippedWhole) {
         {"old template", [&] { setText(installed.shortcuts[0].nameTemplate, "%x"); }, true},
         {"folder template", [&] { setText(installed.shortcutFolderTemplate, "%s\\%d"); }, true},
         {"link path", [&] { setText(update.shortcuts[0].nameTemplate, std::string(linkRoom + 1, 'n')); }, true},
-        {"link path fits", [&] { setText(update.shortcuts[0].nameTemplate, std::string(linkRoom - 2, 'n') + "%%"); }, false},
+        {"link path fits", [&] { setText(update.shortcuts[0].nameTemplate, std::string(linkRoom - 1, 'n') + "%%"); }, false},
+        {"name, no folder resolved",
+         [&] {
+             shell.answer(platform::kCsidlPrograms, "");
+             shell.answer(platform::kCsidlCommonPrograms, "");
+             setText(update.shortcuts[0].nameTemplate, std::string(257, 'n') + "%s");
+         },
+         true},
         {"target", [&] { setText(update.shortcuts[0].target, std::string(260 - kInstallFolder.size(), 't')); }, true},
         {"target fits", [&] { setText(update.shortcuts[0].target, std::string(259 - kInstallFolder.size(), 't')); }, false},
     };
