@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/path_limit.h"
 #include "engine/run_state.h"
 #include "platform/files.h"
 #include "platform/shell.h"
@@ -14,10 +15,11 @@ namespace {
 
 using manifest::ShortcutSlot;
 
-// Every composed name and path goes where a Windows path goes: 260 bytes with the
-// terminator. Code page 932 gives at most one UTF-16 unit per byte, so a path within this
-// also fits the 260 wide characters of the shell link's file name.
-constexpr size_t kLongestPath = 259;
+// Every composed name and path goes where a Windows path goes (fitsPathBuffer). Code page 932
+// gives at most one UTF-16 unit per byte, so a path that fits also fits the 260 wide
+// characters of the shell link's file name. The slots' texts are compared over the bytes such
+// a path can hold.
+constexpr size_t kLongestPath = kPathBufferSize - 1;
 
 // A manifest text up to its terminator, never past its field.
 template <size_t Width>
@@ -39,7 +41,7 @@ struct ShortcutFolder {
         link.clear();
         if (!resolved()) return true;
         link = path + shortcutName + ".lnk";
-        return link.size() <= kLongestPath;
+        return fitsPathBuffer(link);
     }
 };
 
@@ -53,7 +55,7 @@ ShortcutFolder shortcutFolder(int csidl, const std::string& folderName) {
 // the name alone would not fit a path.
 bool shortcutName(const ShortcutSlot& slot, std::string_view templateArgument, std::string& name) {
     support::ExpandedTemplate expanded = support::expandTemplate(fieldText(slot.nameTemplate), templateArgument);
-    if (!expanded.usable() || expanded.text.size() > kLongestPath) return false;
+    if (!expanded.usable() || !fitsPathBuffer(expanded.text)) return false;
     name = std::move(expanded.text);
     return true;
 }
@@ -101,7 +103,7 @@ bool planSlot(const ShortcutSlot& update, const ShortcutSlot& installed, std::st
 
     work.targetPath = installFolder;
     work.targetPath += fieldText(update.target);
-    if (work.targetPath.size() > kLongestPath) return false;
+    if (!fitsPathBuffer(work.targetPath)) return false;
     splitArguments(work.targetPath, work.arguments);
     return true;
 }
