@@ -1,5 +1,6 @@
 #include "tests/e2e/harness/probe_client.h"
 
+#include <map>
 #include <sstream>
 
 #include "tests/e2e/harness/session.h"
@@ -95,6 +96,24 @@ std::string Probe::defaultMessageBoxCaption() {
 
 bool Probe::setCurrentUserString(const std::string& key, const std::string& value, const std::string& data) {
     return run({"reg-set", hexEncode(key), hexEncode(value), hexEncode(data)}).exitCode == 0;
+}
+
+std::string Probe::specialFolder(int csidl) {
+    Result result = run({"folder", std::to_string(csidl)});
+    return result.exitCode == 0 ? hexDecode(lineValue(result.output, "folder path=")) : std::string();
+}
+
+std::optional<Probe::Shortcut> Probe::readShortcut(const std::string& path) {
+    Result result = run({"shortcut", hexEncode(path)});
+    std::istringstream fields(lineValue(result.output, "shortcut "));
+    std::map<std::string, std::string> values;
+    for (std::string field; fields >> field;) {
+        size_t equals = field.find('=');
+        if (equals != std::string::npos) values[field.substr(0, equals)] = field.substr(equals + 1);
+    }
+    if (result.exitCode != 0 || !values.count("show")) return std::nullopt;
+    return Shortcut{hexDecode(values["target"]), hexDecode(values["arguments"]), hexDecode(values["directory"]),
+                    std::stoi(values["show"])};
 }
 
 }  // namespace e2e

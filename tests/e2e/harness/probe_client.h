@@ -57,6 +57,16 @@ public:
     std::string defaultMessageBoxCaption();
     bool setCurrentUserString(const std::string& key, const std::string& value, const std::string& data);
 
+    // The path of a shell special folder (a CSIDL value) in the prefix; empty when unknown.
+    std::string specialFolder(int csidl);
+
+    // A shortcut file as the shell in the prefix reads it back; nullopt when there is none.
+    struct Shortcut {
+        std::string target, arguments, workingDirectory;
+        int showCommand = 0;
+    };
+    std::optional<Shortcut> readShortcut(const std::string& path);
+
 private:
     Session& session_;
     std::optional<std::string> defaultCaption_;

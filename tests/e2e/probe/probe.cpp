@@ -35,10 +35,15 @@
 //   default-caption  show a message box with no caption in the probe itself and print the
 //                    caption the system gave it
 //   reg-set KEY VALUE DATA   store REG_SZ DATA (all three hex) under HKEY_CURRENT_USER\KEY
+//   folder CSIDL     print the path of a shell special folder (SHGetFolderPathA)
+//   shortcut PATH    read the shortcut file PATH (hex) through IShellLinkA and
+//                    IPersistFile::Load and print its target, arguments, working directory
+//                    and show command, or that there is none
 //
 // The exit code is 0 when every step succeeded, 2 when a step timed out, 1 on bad usage.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -47,6 +52,8 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include "tests/support/shortcut_file.h"
 
 namespace {
 
@@ -379,6 +386,26 @@ bool setRegistryString(const char* keyHex, const char* valueHex, const char* dat
     return status == ERROR_SUCCESS;
 }
 
+bool printFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
+    std::printf("folder path=%s\n", hex(path).c_str());
+    return true;
+}
+
+bool printShortcut(const char* pathHex) {
+    std::string path;
+    if (!unhex(pathHex, path)) return false;
+    testing_support::ShortcutFile file = testing_support::readShortcut(path);
+    if (!file.loaded) {
+        std::printf("shortcut missing\n");
+        return true;
+    }
+    std::printf("shortcut target=%s arguments=%s directory=%s show=%d\n", hex(file.targetPath).c_str(),
+                hex(file.arguments).c_str(), hex(file.workingDirectory).c_str(), file.showCommand);
+    return true;
+}
+
 int usage(const char* why) {
     std::printf("usage %s\n", why);
     return 1;
@@ -470,6 +497,13 @@ int main(int argc, char** argv) {
                 return 2;
             }
             i += 3;
+        } else if (step == "folder" && hasArgument) {
+            if (!printFolder(std::atoi(argv[++i]))) {
+                std::printf("failed folder\n");
+                return 2;
+            }
+        } else if (step == "shortcut" && hasArgument) {
+            if (!printShortcut(argv[++i])) return usage("shortcut HEX");
         } else {
             return usage(step.c_str());
         }
