@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "support/multibyte.h"
 #include "support/text_template.h"
 
@@ -21,10 +22,10 @@ using manifest::ShortcutSlot;
 // a path can hold.
 constexpr size_t kLongestPath = kPathBufferSize - 1;
 
-// A manifest text up to its terminator, never past its field.
+// A manifest text up to its terminator, never past its field (nor past `limit` bytes).
 template <size_t Width>
-std::string_view fieldText(const char (&field)[Width]) {
-    return {field, strnlen(field, Width)};
+std::string_view fieldText(const char (&field)[Width], size_t limit = Width) {
+    return {field, strnlen(field, limit < Width ? limit : Width)};
 }
 
 // One Programs folder with the shortcut folder name behind it. Empty when the Programs folder
@@ -62,8 +63,9 @@ bool shortcutName(const ShortcutSlot& slot, std::string_view templateArgument, s
 
 // Both texts of the slots equal under the manifests' A-Z folding, over at most 259 bytes.
 bool sameShortcut(const ShortcutSlot& update, const ShortcutSlot& installed) {
-    return manifest::namesMatch(update.nameTemplate, installed.nameTemplate, kLongestPath) &&
-           manifest::namesMatch(update.target, installed.target, kLongestPath);
+    return platform::equalsIgnoringAsciiCase(fieldText(update.nameTemplate, kLongestPath),
+                                             fieldText(installed.nameTemplate, kLongestPath)) &&
+           platform::equalsIgnoringAsciiCase(fieldText(update.target, kLongestPath), fieldText(installed.target, kLongestPath));
 }
 
 // The target's program and its command-line arguments, split at the first ".exe" (ASCII case
@@ -72,7 +74,7 @@ bool sameShortcut(const ShortcutSlot& update, const ShortcutSlot& installed) {
 void splitArguments(std::string& targetPath, std::string& arguments) {
     arguments.clear();
     for (size_t at = 0; at + 4 <= targetPath.size(); ++at) {
-        if (!manifest::namesMatch(targetPath.c_str() + at, ".exe", 4)) continue;
+        if (!platform::equalsIgnoringAsciiCase(std::string_view(targetPath).substr(at, 4), ".exe")) continue;
         if (at + 4 < targetPath.size() && targetPath[at + 4] == ' ') {
             arguments = targetPath.substr(at + 5);
             targetPath.resize(at + 4);
@@ -111,8 +113,9 @@ bool planSlot(const ShortcutSlot& update, const ShortcutSlot& installed, std::st
 void record(ShortcutSlot& installed, const ShortcutSlot& update) {
     std::memset(installed.nameTemplate, 0, sizeof installed.nameTemplate);
     std::memset(installed.target, 0, sizeof installed.target);
-    std::memcpy(installed.nameTemplate, update.nameTemplate, strnlen(update.nameTemplate, kLongestPath));
-    std::memcpy(installed.target, update.target, strnlen(update.target, kLongestPath));
+    std::string_view nameTemplate = fieldText(update.nameTemplate, kLongestPath), target = fieldText(update.target, kLongestPath);
+    std::memcpy(installed.nameTemplate, nameTemplate.data(), nameTemplate.size());
+    std::memcpy(installed.target, target.data(), target.size());
 }
 
 }  // namespace

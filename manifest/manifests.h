@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,8 +50,8 @@ LoadResult loadUninstallManifest(const std::string& path, uint32_t updateEntryCo
 void saveUninstallManifest(const std::string& path, const UninstallManifest& manifest);
 
 // Manifest names match byte-wise with only A-Z folded onto a-z: no locale, no multibyte
-// awareness, so a trail byte in that range is folded too. At most `limit` bytes are compared.
-bool namesMatch(const char* a, const char* b, size_t limit = SIZE_MAX);
+// awareness, so a trail byte in that range is folded too.
+bool namesMatch(const char* a, const char* b);
 // The name as matching sees it: two names match exactly when their folded forms are equal.
 std::string foldedName(const char* name);
 

@@ -5,14 +5,13 @@
 
 namespace manifest {
 
-bool namesMatch(const char* a, const char* b, size_t limit) {
-    for (size_t i = 0; i < limit; ++i) {
+bool namesMatch(const char* a, const char* b) {
+    for (size_t i = 0;; ++i) {
         char x = platform::foldAsciiCase(a[i]);
         char y = platform::foldAsciiCase(b[i]);
         if (x != y) return false;
         if (x == '\0') return true;
     }
-    return true;
 }
 
 std::string foldedName(const char* name) { return platform::foldedAsciiCase(name); }
