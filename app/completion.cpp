@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "engine/run_state.h"
+#include "engine/shortcuts.h"
 
 namespace app {
 
-void completeUpdate() {
+void completeUpdate(const std::string& installFolder) {
+    engine::createShortcuts(installFolder);
     engine::RunState& run = engine::runState();
     const auto& carried = run.updateManifest.header.carriedStrings;
     auto& kept = run.uninstallManifest.header.carriedStrings;

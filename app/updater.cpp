@@ -64,7 +64,7 @@ void runSequence() {
 
     if (succeeded) {
         show(run.RemovalMode ? messages::kRemovalCompleted : messages::kUpdateCompleted, messages::kCompletedCaption);
-        completeUpdate();
+        completeUpdate(run.InstallFolder);
     } else if (run.RemovalMode) {
         // Deleted files stay deleted: nothing was kept to bring them back.
         show(messages::kRemovalFailed, nullptr);

@@ -12,6 +12,7 @@
 #include "app/updater.h"
 #include "engine/run_state.h"
 #include "tests/fakes/recording_files.h"
+#include "tests/fakes/recording_shell.h"
 #include "tests/fakes/recording_ui.h"
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/support/manifest_builder.h"
@@ -46,6 +47,7 @@ protected:
         std::string firstCarriedString;
         std::string replacedFile;
         bool newFileThere;
+        bool shortcutThere;
     };
     std::vector<Sight> sights;
 
@@ -59,7 +61,8 @@ protected:
         boxes.whileShown = [this](const fakes::RecordingMessageBoxes::Box&) {
             sights.push_back({ui.count("showProgressDialog") > ui.count("destroyProgressDialog"),
                               engine::runState().uninstallManifest.header.carriedStrings[0],
-                              folder.readBytes("install\\replaced.txt"), folder.exists("install\\new.txt")});
+                              folder.readBytes("install\\replaced.txt"), folder.exists("install\\new.txt"),
+                              folder.exists("programs\\製品.lnk")});
         };
     }
 
@@ -128,14 +131,24 @@ TEST_F(RunSequence, DecliningOrAConfirmationThatCannotBeShownEndsTheRunUntouched
 
 class SuccessfulRun : public RunSequence, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(SuccessfulRun, IsToldUnderDoneThenTheCarriedStringsAreKeptAndSaved) {
+TEST_P(SuccessfulRun, IsToldUnderDoneThenTheShortcutsAndCarriedStringsAreKeptAndSaved) {
     bool removal = GetParam();
     if (removal) install("new.txt", "installed");
     bring("new.txt", "brought");
+    fakes::RecordingShell shell;
+    folder.makeFolder("programs");
+    shell.answer(platform::kCsidlPrograms, folder / "programs");
+    setText(installedHeader.templateArgument, "製品");
+    setText(updateHeader.shortcuts[0].nameTemplate, "%s");
+    setText(updateHeader.shortcuts[0].target, "new.txt");
     run(removal);
     expectBoxes({{removal ? kRemovalCompleted : kUpdateCompleted, kDone}});
     EXPECT_EQ(sights[0].firstCarriedString, "古い版のままの文字列") << "completion waits for the message";
+    EXPECT_FALSE(sights[0].shortcutThere) << "completion waits for the message";
     EXPECT_EQ(sights[0].newFileThere, !removal);
+    ASSERT_EQ(shell.links.size(), 1u);
+    EXPECT_EQ(shell.links[0].targetPath, folder / "install\\new.txt");
+    EXPECT_TRUE(folder.exists("programs\\製品.lnk"));
 
     std::string record = recordOnDisk();
     ASSERT_EQ(record, recordInMemory());
@@ -144,6 +157,7 @@ TEST_P(SuccessfulRun, IsToldUnderDoneThenTheCarriedStringsAreKeptAndSaved) {
     char expected[128] = "新しい版";
     EXPECT_EQ(std::string(saved.carriedStrings[0], 128), std::string(expected, 128)) << "the old tail is cleared";
     EXPECT_STREQ(saved.carriedStrings[1], "空の文字列では変わらない") << "an empty string carries nothing";
+    EXPECT_STREQ(saved.shortcuts[0].target, "new.txt") << "the slot is recorded";
 }
 
 INSTANTIATE_TEST_SUITE_P(EitherMode, SuccessfulRun, ::testing::Bool(),
