@@ -11,6 +11,7 @@
 #include <iostream>
 #include <thread>
 
+#include "platform/shell.h"
 #include "resources/resource_ids.h"
 #include "tests/e2e/harness/record_on_disk.h"
 #include "tests/e2e/harness/updater_case.h"
@@ -371,6 +372,70 @@ TEST_F(UpdateRun, AKillWhileTheRecordIsWrittenLeavesTheOldRecordOrTheNewOneWhole
         std::cout << "[ note     ] killed after the move: the new record stands" << std::endl;
     }
     EXPECT_TRUE(killedWhileSaving) << "the save left no trace to be seen";
+}
+
+// The shortcuts of a whole run: real .lnk files in the prefix's Start menu, read back through
+// the shell (IShellLinkA and IPersistFile::Load) by the probe.
+class ShortcutRun : public UpdateRun {
+protected:
+    void SetUp() override {
+        UpdateRun::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        perUser = probe().specialFolder(platform::kCsidlPrograms) + "\\表計算ソフト\\";
+        allUsers = probe().specialFolder(platform::kCsidlCommonPrograms) + "\\表計算ソフト\\";
+        ASSERT_GT(perUser.size(), 20u);
+        session().makeFolder(perUser);
+        session().makeFolder(allUsers);
+        installation().addFile("表計算.exe", "program");
+        testing_support::setText(installation().record.header.templateArgument, "表計算ソフト");
+        testing_support::setText(installation().record.header.shortcutFolderTemplate, "%s\\");
+    }
+    static void fill(manifest::ShortcutSlot& slot, const std::string& nameTemplate, const std::string& target) {
+        testing_support::setText(slot.nameTemplate, nameTemplate);
+        testing_support::setText(slot.target, target);
+    }
+    void expectShortcut(const std::string& link, const std::string& arguments) {
+        std::optional<e2e::Probe::Shortcut> shortcut = probe().readShortcut(link);
+        ASSERT_TRUE(shortcut) << link;
+        EXPECT_EQ(shortcut->target, installation().folder() + "表計算.exe");
+        EXPECT_EQ(shortcut->arguments, arguments);
+        EXPECT_EQ(shortcut->workingDirectory, installation().folder());
+        EXPECT_EQ(shortcut->showCommand, 1);
+    }
+    void runToSuccess(const std::vector<std::string>& arguments, const std::string& message) {
+        e2e::Probe::Result run = confirmThen(start(arguments), {kBox, kWait, "dump"});
+        ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
+        expectLastMessage(run.dialogs[0], message, kDone);
+    }
+
+    std::string perUser, allUsers;
+};
+
+TEST_F(ShortcutRun, ANewShortcutIsMadePerUserWithItsArgumentsAndRecorded) {
+    fill(installation().record.header.shortcuts[0], "%s", "表計算.exe");
+    fill(update().header.shortcuts[0], "%s", "表計算.EXE");  // the same but for letter case
+    fill(update().header.shortcuts[1], "%s (セーフモード)", "表計算.exe /safe");
+    runToSuccess({}, kUpdateCompleted);
+
+    expectShortcut(perUser + "表計算ソフト (セーフモード).lnk", "/safe");
+    EXPECT_FALSE(session().exists(allUsers + "表計算ソフト (セーフモード).lnk")) << "no old one was there";
+    EXPECT_FALSE(session().exists(perUser + "表計算ソフト.lnk")) << "an unchanged slot is taken to exist";
+    EXPECT_EQ(record().shortcutSlot(1), RecordOnDisk::slot("%s (セーフモード)", "表計算.exe /safe"));
+    EXPECT_EQ(record().shortcutSlot(0), recordBefore().shortcutSlot(0));
+}
+
+TEST_F(ShortcutRun, AnOldAllUsersShortcutIsReplacedInBothFoldersAfterARemovalToo) {
+    fill(installation().record.header.shortcuts[2], "%s 1.0", "表計算.exe");
+    fill(update().header.shortcuts[2], "%s", "表計算.exe");
+    session().writeFile(perUser + "表計算ソフト 1.0.lnk", "old");
+    session().writeFile(allUsers + "表計算ソフト 1.0.lnk", "old");
+    runToSuccess({"-u"}, kRemovalCompleted);
+
+    EXPECT_FALSE(session().exists(perUser + "表計算ソフト 1.0.lnk"));
+    EXPECT_FALSE(session().exists(allUsers + "表計算ソフト 1.0.lnk"));
+    expectShortcut(perUser + "表計算ソフト.lnk", "");
+    expectShortcut(allUsers + "表計算ソフト.lnk", "");
+    EXPECT_EQ(record().shortcutSlot(2), RecordOnDisk::slot("%s", "表計算.exe"));
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ public:
     static constexpr size_t kEntrySize = 280;
     static constexpr size_t kCarriedStrings = 912;
     static constexpr size_t kTextWidth = 128;
+    static constexpr size_t kShortcuts = 1296;
+    static constexpr size_t kSlotSize = 520;
 
     struct Entry {
         std::string name;
@@ -35,6 +37,8 @@ public:
     uint64_t totalBytes() const { return number<uint64_t>(136); }
     // The whole 128-byte field, terminator and what follows it included.
     std::string carriedString(int k) const { return bytes_.substr(kCarriedStrings + kTextWidth * k, kTextWidth); }
+    // Shortcut slot k, its name template and its target, 260 bytes each.
+    std::string shortcutSlot(int k) const { return bytes_.substr(kShortcuts + kSlotSize * k, kSlotSize); }
     // The header with the counters and the carried strings blanked: what the updater must
     // leave as it found it.
     std::string untouchedHeader() const {
@@ -53,6 +57,11 @@ public:
 
     // A text field's 128 bytes as the updater stores a string: the text, then zeros.
     static std::string field(const std::string& text) { return text + std::string(kTextWidth - text.size(), '\0'); }
+    // A shortcut slot as the updater records one: each text, then zeros.
+    static std::string slot(const std::string& nameTemplate, const std::string& target) {
+        return nameTemplate + std::string(kSlotSize / 2 - nameTemplate.size(), '\0') + target +
+               std::string(kSlotSize / 2 - target.size(), '\0');
+    }
 
 private:
     template <class Number>
