@@ -6,9 +6,11 @@
 # chunks. Update.exe runs inside Wine's virtual desktop, which draws frames and captions as
 # Windows does; a probe in the same prefix answers the confirmation with OK, and screenshots
 # of the confirmation, the progress dialog and the outcome go to build/demo/screenshots/.
-# Then it prints what changed: files added and replaced, the .bak files, and the record
-# before and after. Where this machine cannot run 32-bit code, Wine runs the 64-bit build of
-# the same sources instead of the product's 32-bit one.
+# Then it prints what changed: files added and replaced, the .bak files, the Start-menu
+# shortcuts the update made (read back through the shell in the prefix) with the recorded
+# shortcut slots before and after, and the record before and after. Where this machine
+# cannot run 32-bit code, Wine runs the 64-bit build of the same sources instead of the
+# product's 32-bit one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -56,6 +58,16 @@ probe reg-set "$(hex 'Software\ExampleMaker\SampleProduct')" "$(hex 'InstallFold
 # is what a user would see.
 probe reg-set "$(hex 'Software\Wine\Explorer')" "$(hex 'Desktop')" "$(hex 'Default')" >>"$out/reg.log" 2>&1
 probe reg-set "$(hex 'Software\Wine\Explorer\Desktops')" "$(hex 'Default')" "$(hex '1024x768')" >>"$out/reg.log" 2>&1
+
+# The Start menu's per-user Programs folder as the shell names it, and the product's folder in
+# it that the 1.0 installation made: the updater makes shortcuts there but never the folder.
+unhex() { tr -d '\r\n' | xxd -r -p | iconv -f CP932 -t UTF-8; }
+field() { sed -n "s/.*$1=\([0-9a-f]*\).*/\1/p" | unhex; }
+programs=$(probe folder 2 | field path)
+links="$programs\\サンプル製品"
+links_host="$prefix/drive_c$(printf '%s' "${links#C:}" | tr '\\' /)"
+mkdir -p "$links_host"
+bash scripts/wine-case.sh own "$case_folder"
 
 # The server picks a free display number itself and writes it once it accepts clients.
 fifo="$out/display.fifo"
@@ -130,6 +142,18 @@ echo "Files replaced (their old content kept beside them as .bak):"
 join -1 2 -2 2 "$out/sums.before" "$out/sums.after" | awk '$2 != $3 {print "    " $1}' | grep -v 'Uninstallinf.dat' || true
 echo ".bak files:"
 grep '\.bak$' "$out/files.after" | sed 's/^/    /' || true
+echo
+echo "Start-menu shortcuts in $links, as the shell reads them:"
+for link in "$links_host"/*.lnk; do
+  [ -e "$link" ] || { echo "    none"; break; }
+  read_back=$(probe shortcut "$(hex "$links\\$(basename "$link")")")
+  echo "    $(basename "$link")"
+  echo "        target $(field target <<<"$read_back")  arguments \"$(field arguments <<<"$read_back")\"  working folder $(field directory <<<"$read_back")"
+done
+echo "Shortcut slots recorded before:"
+"$patchkit" dump "$out/Uninstallinf.before.dat" --kind install | grep '^  shortcuts' | sed 's/^  /    /'
+echo "and after:"
+"$patchkit" dump "$out/Uninstallinf.after.dat" --kind install | grep '^  shortcuts' | sed 's/^  /    /'
 echo
 echo "The installation's record (Uninstallinf.dat) before:"
 "$patchkit" dump "$out/Uninstallinf.before.dat" --kind install | sed 's/^/    /'
