@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-wine locales
   libcli11-dev nlohmann-json3-dev
+  clang libclang-rt-14-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

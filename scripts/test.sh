@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every suite: unit and contract tests on the host,
-# the contract suite and the end-to-end cases under Wine.
+# the contract suite and the end-to-end cases under Wine, and a few seconds of each fuzz target.
 #
 # The product is the 32-bit build (windows preset): it is always built, and its image is
 # checked without running it (the tests labelled static). The Wine suites run the build that
@@ -31,6 +31,7 @@ ctest --preset windows -L static || failed+=("windows (static)")
 # Named, so that a missing build fails the end-to-end cases instead of skipping them.
 UPDATER_WINDOWS_BUILD=$PWD/build/$wine_build ctest --preset native || failed+=(native)
 ctest --preset "$wine_build" -LE static || failed+=("$wine_build (under Wine)")
+bash scripts/fuzz.sh || failed+=(fuzz)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "test.sh: failed: ${failed[*]}"
