@@ -59,8 +59,11 @@ wine_windows_build() {
 
 wine_env() {
   # $1: the prefix
+  # UPDATER_DLL_OVERRIDES adds overrides for one run ("uxtheme,dwmapi=n,b"): Wine prefers its
+  # built-in DLLs, so a DLL planted beside a program is loaded only where it is named so.
   echo "HOME=$WINE_HOME" "USER=$WINE_USER" "WINEPREFIX=$1" "LC_ALL=ja_JP.UTF-8" "LANG=ja_JP.UTF-8" \
-       "WINEDEBUG=${WINEDEBUG:--all}" "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d" \
+       "WINEDEBUG=${WINEDEBUG:--all}" \
+       "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d${UPDATER_DLL_OVERRIDES:+;$UPDATER_DLL_OVERRIDES}" \
        "PATH=/usr/bin:/bin:/usr/sbin:/sbin" "DISPLAY=${DISPLAY:-}"
   # Wine starts helper programs (wineboot, services) through WINELOADER; left to itself it
   # would take the 32-bit loader.

@@ -280,20 +280,24 @@ void Session::handOver() {
     made_.clear();
 }
 
-std::unique_ptr<WineProgram> Session::start(const std::string& windowsProgram, const std::vector<std::string>& arguments) {
+std::unique_ptr<WineProgram> Session::start(const std::string& windowsProgram, const std::vector<std::string>& arguments,
+                                            const std::vector<std::string>& environment) {
     handOver();
     // Windows paths and arguments are code page 932 bytes; Wine reads its own command line as
     // UTF-8 in the locale it runs in.
     std::vector<std::string> command{"run", prefix_, platform::utf8OrRawBytes(windowsProgram)};
     for (const std::string& argument : arguments) command.push_back(platform::utf8OrRawBytes(argument));
     std::string stem = logs_ + "/wine" + std::to_string(++runs_);
-    auto process = std::make_unique<ChildProcess>(script(command), stem + ".out", stem + ".err", displayEnvironment());
+    std::vector<std::string> variables = displayEnvironment();
+    variables.insert(variables.end(), environment.begin(), environment.end());
+    auto process = std::make_unique<ChildProcess>(script(command), stem + ".out", stem + ".err", variables);
     return std::make_unique<WineProgram>(std::move(process), stem + ".out", stem + ".err");
 }
 
-Completed Session::run(const std::string& windowsProgram, const std::vector<std::string>& arguments, milliseconds timeout) {
+Completed Session::run(const std::string& windowsProgram, const std::vector<std::string>& arguments, milliseconds timeout,
+                       const std::vector<std::string>& environment) {
     Trace trace("run " + joined(arguments));
-    std::unique_ptr<WineProgram> program = start(windowsProgram, arguments);
+    std::unique_ptr<WineProgram> program = start(windowsProgram, arguments, environment);
     Completed result;
     std::optional<int> code = program->waitForExit(timeout);
     result.timedOut = !code;

@@ -87,9 +87,11 @@ public:
     // Whatever the case made in the prefix is given to the Wine user; start does this too.
     void handOver();
 
-    std::unique_ptr<WineProgram> start(const std::string& windowsProgram, const std::vector<std::string>& arguments);
+    // `environment` ("NAME=value") reaches scripts/wine-case.sh, as UPDATER_DLL_OVERRIDES does.
+    std::unique_ptr<WineProgram> start(const std::string& windowsProgram, const std::vector<std::string>& arguments,
+                                       const std::vector<std::string>& environment = {});
     Completed run(const std::string& windowsProgram, const std::vector<std::string>& arguments,
-                  milliseconds timeout = milliseconds(30000));
+                  milliseconds timeout = milliseconds(30000), const std::vector<std::string>& environment = {});
 
     // A picture of the whole screen in the case's folder, named after the label; the path.
     std::string screenshot(const std::string& label);
