@@ -147,6 +147,15 @@ void UpdatePackage::placeUpdater() {
 }
 
 void UpdatePackage::write() {
+    writeUnchecked();
+    if (::testing::Test::HasFatalFailure()) return;
+    manifest::UpdateManifest loaded;
+    ASSERT_EQ(manifest::loadUpdateManifest(productNameOfHostPath(session_.hostPath(manifestPath())), loaded),
+              manifest::LoadResult::Loaded)
+        << "the fixture's Updateinf.dat is not one the updater accepts";
+}
+
+void UpdatePackage::writeUnchecked() {
     placeUpdater();
     header.entryCount = static_cast<uint32_t>(entries.size());
     std::string path = productNameOfHostPath(session_.hostPath(manifestPath()));
@@ -158,10 +167,6 @@ void UpdatePackage::write() {
         ASSERT_EQ(file.write(bytes.data(), static_cast<uint32_t>(bytes.size())), bytes.size());
     }
     session_.track(manifestPath());
-
-    manifest::UpdateManifest loaded;
-    ASSERT_EQ(manifest::loadUpdateManifest(path, loaded), manifest::LoadResult::Loaded)
-        << "the fixture's Updateinf.dat is not one the updater accepts";
 }
 
 }  // namespace e2e

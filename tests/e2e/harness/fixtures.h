@@ -87,6 +87,8 @@ public:
     void placeUpdater();
     // Update.exe and Updateinf.dat, checked by the product's loader.
     void write();
+    // The same for a manifest the loader is meant to refuse.
+    void writeUnchecked();
 
 private:
     Session& session_;

@@ -280,6 +280,13 @@ void Session::handOver() {
     made_.clear();
 }
 
+void Session::removeDrive(char letter) {
+    std::string link = prefix_ + "/dosdevices/" + static_cast<char>(letter | 0x20) + ":";
+    std::error_code error;
+    fs::remove(link, error);
+    if (error || fs::exists(fs::symlink_status(link))) ADD_FAILURE() << "cannot remove " << link << ": " << error.message();
+}
+
 std::unique_ptr<WineProgram> Session::start(const std::string& windowsProgram, const std::vector<std::string>& arguments,
                                             const std::vector<std::string>& environment) {
     handOver();

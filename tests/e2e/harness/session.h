@@ -86,6 +86,9 @@ public:
     void track(const std::string& windowsPath);
     // Whatever the case made in the prefix is given to the Wine user; start does this too.
     void handOver();
+    // Takes a drive out of the prefix (its dosdevices link), so that nothing run there reaches
+    // what it mapped: Z: is the host's root in every prefix.
+    void removeDrive(char letter);
 
     // `environment` ("NAME=value") reaches scripts/wine-case.sh, as UPDATER_DLL_OVERRIDES does.
     std::unique_ptr<WineProgram> start(const std::string& windowsProgram, const std::vector<std::string>& arguments,
