@@ -22,7 +22,10 @@ for target in manifest:manifest paths:path; do
   seeds=${target%%:*} name=${target#*:}_fuzz
   mkdir -p "build/fuzz/corpus/$name" build/fuzz/artifacts
   log=build/fuzz/$name.log
-  if build/fuzz/tests/fuzz/$name -max_total_time="$seconds" -print_final_stats=1 \
+  # Targets that take manifests get the pieces of names that lead elsewhere.
+  dictionary=()
+  case $seeds in manifest | updates) dictionary=(-dict=tests/fuzz/names.dict) ;; esac
+  if build/fuzz/tests/fuzz/$name -max_total_time="$seconds" -print_final_stats=1 "${dictionary[@]}" \
       -artifact_prefix=build/fuzz/artifacts/$name- \
       "build/fuzz/corpus/$name" "tests/fuzz/corpus/$seeds" >"$log" 2>&1; then
     echo "fuzz.sh: $name: $(awk '/number_of_executed_units/ { print $2 }' "$log") executions in ${seconds} s, no crash"
