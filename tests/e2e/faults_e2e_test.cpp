@@ -1,0 +1,203 @@
+// Faults during whole runs of Update.exe under Wine: a kill at many points, a program of the
+// installation that is running, a file another program holds open, and the same update run
+// twice. Uninstallinf.dat must be the old record or the new one, whole, every time.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <thread>
+
+#include "tests/e2e/harness/dialog.h"
+#include "tests/e2e/harness/record_on_disk.h"
+#include "tests/e2e/harness/updater_case.h"
+#include "tests/support/manifest_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Dialog;
+using e2e::kIdOk;
+using e2e::RecordOnDisk;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+const std::string kUpdateCompleted = "アップデートが完了しました";
+const std::string kUpdateFailed = "アップデートに失敗しました";
+constexpr uint64_t kLarge = 120000000;  // long enough to copy that kills land inside it
+
+class Faults : public e2e::UpdaterCase {
+protected:
+    void SetUp() override {
+        UpdaterCase::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        update().setTexts("表計算ソフト", "バージョン2.0へのアップデート", "", "表計算ソフト");
+        update().pointAt(kRegistryKey, kRegistryValue);
+    }
+
+    // An installation of its own in folder, which the registry value then names.
+    e2e::Installation& installAt(const std::string& folder, const std::map<std::string, std::string>& files) {
+        installations_.push_back(std::make_unique<e2e::Installation>(session(), folder));
+        e2e::Installation& made = *installations_.back();
+        for (const auto& [name, bytes] : files) made.addFile(name, bytes);
+        made.install(kRegistryKey, kRegistryValue);
+        return made;
+    }
+
+    std::string file(const e2e::Installation& at, const std::string& name) {
+        return e2e::readWholeFile(session().hostPath(at.folder() + name));
+    }
+    bool there(const e2e::Installation& at, const std::string& name) { return session().exists(at.folder() + name); }
+
+    // Starts the updater, confirms, and answers every message box with OK until it ends;
+    // the texts of the boxes, in order.
+    std::vector<std::string> runToEnd() {
+        std::unique_ptr<e2e::WineProgram> updater = startUpdater();
+        std::optional<Dialog> confirmation = probe().waitForDialog();
+        if (!confirmation || !probe().press(*confirmation, kIdOk)) {
+            ADD_FAILURE() << "no confirmation to answer\n" << updater->errors();
+            return {};
+        }
+        std::vector<std::string> shown;
+        for (int step = 0; step < 60 && !updater->waitForExit(milliseconds(200)); ++step) {
+            std::optional<Dialog> box = probe().waitForDialog(seconds(2));
+            if (!box || box->visibleButtons().size() != 1 || box->visibleButtons()[0]->id != kIdOk) continue;
+            shown.push_back(box->control(-1) ? box->control(-1)->text : "");
+            probe().press(*box, kIdOk);
+            probe().waitUntilGone(*box, seconds(5));
+        }
+        if (!updater->waitForExit(seconds(30))) ADD_FAILURE() << "Update.exe still runs";
+        return shown;
+    }
+
+    std::vector<std::unique_ptr<e2e::Installation>> installations_;
+};
+
+// The update every kill case applies: two files replaced, a large file and a small one new.
+const std::map<std::string, std::string> kOldFiles = {{"表計算.exe", std::string(5000, 'o')}, {"設定.ini", "old settings"}};
+
+void bringUpdate(e2e::UpdatePackage& update, e2e::Session& session) {
+    update.addFile("表計算.exe", std::string(7000, 'n'));
+    update.addFile("設定.ini", "new settings");
+    std::string large = update.folder() + "data\\大きい.bin";
+    session.writeFile(large, "");
+    fs::resize_file(session.hostPath(large), kLarge);
+    update.entries.push_back(testing_support::entry("大きい.bin", kLarge));
+    update.addFile("新規.txt", "new file");
+}
+
+TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
+    bringUpdate(update(), session());
+    update().write();
+    // The reference: the same update run to its end gives the new record.
+    e2e::Installation& reference = installAt("C:\\製品\\基準\\", kOldFiles);
+    std::string oldRecord = file(reference, "Uninstallinf.dat");
+    ASSERT_EQ(runToEnd(), std::vector<std::string>{kUpdateCompleted});
+    std::string newRecord = file(reference, "Uninstallinf.dat");
+    ASSERT_NE(newRecord, oldRecord);
+
+    // Fixed delays after the confirmation's OK, and the moments the probe can see: the
+    // progress dialog up, the outcome shown, and the outcome dismissed, after which the
+    // record is saved.
+    const std::vector<std::string> points = {"0 ms", "300 ms", "1500 ms", "progress", "outcome", "dismissed"};
+    std::map<std::string, int> states;
+    int index = 0;
+    for (const std::string& point : points) {
+        SCOPED_TRACE("killed at " + point);
+        e2e::Installation& at = installAt("C:\\製品\\停止" + std::to_string(++index) + "\\", kOldFiles);
+        std::unique_ptr<e2e::WineProgram> updater = startUpdater();
+        std::optional<Dialog> confirmation = probe().waitForDialog();
+        ASSERT_TRUE(confirmation) << updater->errors();
+        ASSERT_TRUE(probe().press(*confirmation, kIdOk));
+        if (point == "progress" || point == "outcome" || point == "dismissed") {
+            std::string caption = point == "progress" ? "アップデート中" : "完了";
+            for (int tries = 0; tries < 20; ++tries) {
+                std::optional<Dialog> shown = probe().waitForDialog(seconds(2));
+                if (!shown || shown->caption != caption) continue;
+                if (point == "dismissed") probe().press(*shown, kIdOk);
+                break;
+            }
+        } else {
+            std::this_thread::sleep_for(milliseconds(std::stoi(point)));
+        }
+        updater->kill();
+        updater->waitForExit(seconds(10));
+
+        std::string record = file(at, "Uninstallinf.dat");
+        EXPECT_TRUE(RecordOnDisk(record).whole());
+        std::string recordState = record == oldRecord ? "old record" : record == newRecord ? "new record" : "other record";
+        EXPECT_NE(recordState, "other record");
+        std::error_code missing;
+        uint64_t large = fs::file_size(session().hostPath(at.folder() + "大きい.bin"), missing);
+        int replaced = (file(at, "表計算.exe") == std::string(7000, 'n')) + (file(at, "設定.ini") == "new settings") +
+                       (!missing && large == kLarge) + there(at, "新規.txt");
+        int backups = there(at, "表計算.exe.bak") + there(at, "設定.ini.bak");
+        std::string state = recordState + ", " + std::to_string(replaced) + " of 4 files new" +
+                            (!missing && large != kLarge ? " and the large one partly" : "") + ", " +
+                            std::to_string(backups) + " .bak" + (there(at, "Uninstallinf.tmp") ? ", Uninstallinf.tmp left" : "");
+        std::cout << "[ killed   ] at " << point << ": " << state << std::endl;
+        ++states[state];
+    }
+    for (const auto& [state, count] : states) std::cout << "[ states   ] " << count << " x " << state << std::endl;
+}
+
+TEST_F(Faults, ARunningProgramIsReplacedAndItsOldFileBecomesItsBak) {
+    std::string program = e2e::readWholeFile(session().hostPath("C:\\windows\\system32\\notepad.exe"));
+    ASSERT_FALSE(program.empty());
+    update().addFile("表計算.exe", "new program");
+    update().write();
+    e2e::Installation& at = installAt(kInstallFolder, {{"表計算.exe", program}});
+    std::unique_ptr<e2e::WineProgram> running = session().start(at.folder() + "表計算.exe", {});
+    std::this_thread::sleep_for(seconds(2));
+    ASSERT_FALSE(running->waitForExit(milliseconds(1))) << "the installation's program did not stay up";
+
+    EXPECT_EQ(runToEnd(), std::vector<std::string>{kUpdateCompleted});
+    EXPECT_EQ(file(at, "表計算.exe"), "new program");
+    EXPECT_TRUE(file(at, "表計算.exe.bak") == program) << "the running program's file is its .bak";
+    running->kill();
+}
+
+TEST_F(Faults, AFileHeldWithoutDeleteSharingFailsWithTheBackupMessageAndTheRestIsRolledBack) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) update().addFile(name, std::string("new ") + name);
+    update().write();
+    e2e::Installation& at = installAt(kInstallFolder, {{"a.txt", "old a"}, {"b.txt", "old b"}, {"c.txt", "old c"}});
+    session().copyFromHost((fs::path(session().build().probe).parent_path() / "hold_open.exe").string(),
+                           "C:\\e2e-probe\\hold_open.exe");
+    std::unique_ptr<e2e::WineProgram> holder = session().start("C:\\e2e-probe\\hold_open.exe", {at.folder() + "b.txt"});
+    for (int tries = 0; tries < 50 && holder->output().find("held") == std::string::npos; ++tries) {
+        std::this_thread::sleep_for(milliseconds(200));
+    }
+    ASSERT_NE(holder->output().find("held"), std::string::npos) << holder->errors();
+
+    EXPECT_EQ(runToEnd(), (std::vector<std::string>{at.folder() + "b.txtのバックアップに失敗しました", kUpdateFailed}));
+    holder->kill();
+    EXPECT_EQ(file(at, "a.txt"), "old a");
+    EXPECT_EQ(file(at, "b.txt"), "old b");
+    EXPECT_EQ(file(at, "c.txt"), "old c");
+    for (const char* name : {"a.txt.bak", "b.txt.bak", "c.txt.bak"}) EXPECT_FALSE(there(at, name)) << name;
+}
+
+TEST_F(Faults, TwoRunsLeaveWhatOneLeavesApartFromTheBackups) {
+    update().addFolder("新フォルダ\\");
+    update().addFile("新フォルダ\\追加.txt", "added");
+    update().addFile("設定.ini", "new settings");
+    update().write();
+    e2e::Installation& at = installAt(kInstallFolder, {{"設定.ini", "old settings"}});
+    auto withoutBackups = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& [name, state] : e2e::FolderState::of(session().hostPath(at.folder())).files) {
+            if (name.size() < 4 || name.substr(name.size() - 4) != ".bak") files[name] = state.bytes;
+        }
+        return files;
+    };
+    ASSERT_EQ(runToEnd(), std::vector<std::string>{kUpdateCompleted});
+    std::map<std::string, std::string> once = withoutBackups();
+    EXPECT_EQ(file(at, "設定.ini.bak"), "old settings");
+    ASSERT_EQ(runToEnd(), std::vector<std::string>{kUpdateCompleted});
+    EXPECT_EQ(withoutBackups(), once) << "the installation and its record after the second run";
+    EXPECT_EQ(file(at, "設定.ini.bak"), "new settings") << "the second run's backup holds what the first brought";
+    EXPECT_EQ(file(at, "新フォルダ\\追加.txt.bak"), "added") << "a file the first run added is replaced in turn";
+}
+
+}  // namespace
