@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "resources/resource_ids.h"
+#include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/updater_case.h"
 
 namespace {
@@ -169,7 +170,7 @@ protected:
     void expectSuccessThenEnd(const std::string& text) {
         std::optional<Dialog> box = probe().waitForMessageBox();
         ASSERT_TRUE(box) << "no outcome message";
-        e2e::expectMessageBox(*box, text, "完了");
+        e2e::expectMessageBox(*box, text, e2e::kDone);
         ASSERT_TRUE(probe().press(*box, kIdOk));
         expectEndsAtOnce();
     }
@@ -179,14 +180,14 @@ TEST_F(Progress, EnterConfirmsAndTheProgressDialogCanBeCancelled) {
     std::optional<Dialog> progress = confirmAndCatchProgress({}, {"key", "enter"}, "progress-normal");
     ASSERT_TRUE(progress) << "no progress dialog after Enter";
     expectProgressDialog(*progress, true);
-    expectSuccessThenEnd("アップデートが完了しました");
+    expectSuccessThenEnd(e2e::kUpdateCompleted);
 }
 
 TEST_F(Progress, OkConfirmsAndRemovalCannotBeCancelled) {
     std::optional<Dialog> progress = confirmAndCatchProgress({"-u"}, {"press", std::to_string(kIdOk)}, "progress-removal");
     ASSERT_TRUE(progress) << "no progress dialog after OK";
     expectProgressDialog(*progress, false);
-    expectSuccessThenEnd("アップデートファイルの削除が完了しました");
+    expectSuccessThenEnd(e2e::kRemovalCompleted);
 }
 
 }  // namespace

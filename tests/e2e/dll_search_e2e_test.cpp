@@ -22,8 +22,7 @@ protected:
     void SetUp() override {
         UpdaterCase::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        update().setTexts("表計算ソフト", "バージョン2.0へのアップデート", "起動中のソフトは終了してください", "ソフト表示デモ");
-        update().pointAt(kRegistryKey, kRegistryValue);
+        aimUpdateAtInstallation();
         update().addFile("表計算.exe", std::string(250000, 'n'));
         std::strcpy(update().header.shortcuts[0].nameTemplate, "%s");
         std::strcpy(update().header.shortcuts[0].target, "表計算.exe");

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/e2e/harness/dialog.h"
+#include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/record_on_disk.h"
 #include "tests/e2e/harness/updater_case.h"
 #include "tests/support/manifest_builder.h"
@@ -19,12 +20,12 @@ namespace {
 namespace fs = std::filesystem;
 using e2e::Dialog;
 using e2e::kIdOk;
+using e2e::kUpdateCompleted;
+using e2e::kUpdateFailed;
 using e2e::RecordOnDisk;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-const std::string kUpdateCompleted = "アップデートが完了しました";
-const std::string kUpdateFailed = "アップデートに失敗しました";
 constexpr uint64_t kLarge = 120000000;  // long enough to copy that kills land inside it
 
 class Faults : public e2e::UpdaterCase {
@@ -32,8 +33,7 @@ protected:
     void SetUp() override {
         UpdaterCase::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        update().setTexts("表計算ソフト", "バージョン2.0へのアップデート", "", "表計算ソフト");
-        update().pointAt(kRegistryKey, kRegistryValue);
+        aimUpdateAtInstallation();
     }
 
     // An installation of its own in folder, which the registry value then names.

@@ -28,8 +28,7 @@ std::set<std::string> namesIn(const std::string& hostFolder) {
 class HostileNames : public e2e::UpdaterCase {};
 
 TEST_F(HostileNames, EachKindIsRefusedAndNothingIsTouched) {
-    update().setTexts("表計算ソフト", "バージョン2.0へのアップデート", "起動中のソフトは終了してください", "ソフト表示デモ");
-    update().pointAt(kRegistryKey, kRegistryValue);
+    aimUpdateAtInstallation();
     installation().addFile("表計算.exe", std::string(3000, 'x'));
     installation().install(kRegistryKey, kRegistryValue);
     session().writeFile(kOutside + "外.txt", "beside the installation");

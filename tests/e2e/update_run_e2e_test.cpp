@@ -13,6 +13,7 @@
 
 #include "platform/shell.h"
 #include "resources/resource_ids.h"
+#include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/record_on_disk.h"
 #include "tests/e2e/harness/updater_case.h"
 #include "tests/support/manifest_builder.h"
@@ -23,15 +24,15 @@ namespace fs = std::filesystem;
 using e2e::Dialog;
 using e2e::kIdCancel;
 using e2e::kIdOk;
+using e2e::kDone;
+using e2e::kRemovalCompleted;
+using e2e::kRemovalFailed;
+using e2e::kUpdateCompleted;
+using e2e::kUpdateFailed;
 using e2e::RecordOnDisk;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-const std::string kUpdateCompleted = "アップデートが完了しました";
-const std::string kRemovalCompleted = "アップデートファイルの削除が完了しました";
-const std::string kUpdateFailed = "アップデートに失敗しました";
-const std::string kRemovalFailed = "アップデートファイルの削除に失敗しました";
-const std::string kDone = "完了";
 constexpr uint64_t kMegabyte = 1000000;
 
 class UpdateRun : public e2e::UpdaterCase {
@@ -39,8 +40,7 @@ protected:
     void SetUp() override {
         UpdaterCase::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        update().setTexts("表計算ソフト", "バージョン2.0へのアップデート", "", "表計算ソフト");
-        update().pointAt(kRegistryKey, kRegistryValue);
+        aimUpdateAtInstallation();
     }
 
     // Everything arranged: the package and the installation are written, the updater starts

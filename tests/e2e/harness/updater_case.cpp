@@ -29,6 +29,11 @@ void UpdaterCase::TearDown() {
     session_.reset();
 }
 
+void UpdaterCase::aimUpdateAtInstallation() {
+    update_->setTexts("表計算ソフト", "バージョン2.0へのアップデート", "", "表計算ソフト");
+    update_->pointAt(kRegistryKey, kRegistryValue);
+}
+
 std::unique_ptr<WineProgram> UpdaterCase::startUpdater(const std::vector<std::string>& arguments) {
     return session_->start(update_->updaterPath(), arguments);
 }

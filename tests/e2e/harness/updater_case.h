@@ -30,6 +30,10 @@ protected:
     Installation& installation() { return *installation_; }
     UpdatePackage& update() { return *update_; }
 
+    // The update's texts for a whole run (title and product 表計算ソフト, no note), and its
+    // registry key and value: those of the installation.
+    void aimUpdateAtInstallation();
+
     // Starts Update.exe from the update folder with the given command-line arguments.
     std::unique_ptr<WineProgram> startUpdater(const std::vector<std::string>& arguments = {});
 
