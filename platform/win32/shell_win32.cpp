@@ -3,6 +3,7 @@
 
 #include "platform/shell.h"
 #include "platform/win32/com_pointer.h"
+#include "platform/win32/system_library.h"
 
 namespace platform {
 namespace {
@@ -45,13 +46,22 @@ private:
 
 class Win32Shell final : public Shell {
 public:
+    // shell32 is loaded here, after WinMain has restricted the DLL search, and not imported:
+    // an imported DLL is loaded before the program's first statement, and so are the DLLs it
+    // needs. Where the system does not protect those (Wine has no KnownDLLs: shell32 brings
+    // shlwapi, which brings shcore), one planted beside Update.exe would be taken.
     std::string specialFolderPath(int csidl) override {
+        win32::SystemLibrary shell("shell32.dll");
+        auto getMalloc = shell.function<HRESULT WINAPI(IMalloc**)>("SHGetMalloc");
+        auto getLocation = shell.function<HRESULT WINAPI(HWND, int, LPITEMIDLIST*)>("SHGetSpecialFolderLocation");
+        auto getPath = shell.function<BOOL WINAPI(LPCITEMIDLIST, LPSTR)>("SHGetPathFromIDListA");
+        if (!getMalloc || !getLocation || !getPath) return {};
         ComPointer<IMalloc> allocator;
-        if (FAILED(SHGetMalloc(allocator.receive()))) return {};
+        if (FAILED(getMalloc(allocator.receive()))) return {};
         ItemIdList location(*allocator);
-        if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, location.receive()))) return {};
+        if (FAILED(getLocation(nullptr, csidl, location.receive()))) return {};
         char path[MAX_PATH] = {};
-        SHGetPathFromIDListA(location.get(), path);
+        getPath(location.get(), path);
         return path;
     }
 
