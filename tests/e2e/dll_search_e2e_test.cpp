@@ -1,15 +1,17 @@
 // Update.exe runs elevated from a folder the user downloaded. DLLs planted there under the
 // names of ones the dialogs, the common controls, the shell and COM load on demand must stay
-// unloaded through a whole run: confirmation, copy under the progress dialog, shortcuts, the
-// outcome. Each canary leaves NAME.dll.loaded beside itself when loaded.
+// unloaded through a whole run: confirmation, copy under the progress dialog, the outcome, a
+// shortcut made through the shell and COM. Each canary leaves NAME.dll.loaded beside itself
+// when loaded.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
+#include "platform/shell.h"
 #include "tests/e2e/harness/dialog.h"
 #include "tests/e2e/harness/updater_case.h"
+#include "tests/support/manifest_builder.h"
 
 namespace {
 
@@ -24,11 +26,16 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         aimUpdateAtInstallation();
         update().addFile("表計算.exe", std::string(250000, 'n'));
-        std::strcpy(update().header.shortcuts[0].nameTemplate, "%s");
-        std::strcpy(update().header.shortcuts[0].target, "表計算.exe");
+        testing_support::setText(update().header.shortcuts[0].nameTemplate, "%s");
+        testing_support::setText(update().header.shortcuts[0].target, "表計算.exe");
         update().write();
         installation().addFile("表計算.exe", std::string(3000, 'x'));
+        testing_support::setText(installation().record.header.templateArgument, "表計算ソフト");
+        testing_support::setText(installation().record.header.shortcutFolderTemplate, "%s\\");
         installation().install(kRegistryKey, kRegistryValue);
+        std::string folder = probe().specialFolder(platform::kCsidlPrograms) + "\\表計算ソフト\\";
+        session().makeFolder(folder);
+        link_ = folder + "表計算ソフト.lnk";
 
         fs::path canaries = fs::path(session().build().folder) / "tests" / "e2e" / "canary";
         for (const fs::directory_entry& file : fs::directory_iterator(canaries)) {
@@ -59,6 +66,7 @@ protected:
 
     std::vector<std::string> names_;
     std::string overrides_;
+    std::string link_;  // the shortcut the run makes, through the shell and COM
 };
 
 std::string joined(const std::vector<std::string>& names) {
@@ -92,6 +100,9 @@ TEST_F(PlantedDlls, NoneIsLoadedThroughAWholeRun) {
     }
     ASSERT_TRUE(exitCode) << "Update.exe still runs";
     EXPECT_EQ(joined(loadedCanaries()), "") << "planted DLLs that Update.exe loaded";
+    std::optional<e2e::Probe::Shortcut> shortcut = probe().readShortcut(link_);
+    ASSERT_TRUE(shortcut) << "no shortcut made under the restriction: " << e2e::readable(link_);
+    EXPECT_EQ(shortcut->target, installation().folder() + "表計算.exe");
 }
 
 }  // namespace
