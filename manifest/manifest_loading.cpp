@@ -10,11 +10,12 @@
 namespace manifest {
 namespace {
 
-// Zero-filled records, so that what appending does not copy is zero in the saved file. Null
-// when the array cannot be had; the caller refuses the manifest instead of failing later.
+// Null when the array cannot be had; the caller refuses the manifest instead of failing later.
+// Left unfilled: reading fills the entries, and appending fills a spare slot whole, so zeroing
+// would only cost a pass over the record.
 std::unique_ptr<ManifestEntry[]> allocateEntries(uint64_t count) {
     if (count > std::numeric_limits<size_t>::max() / sizeof(ManifestEntry)) return nullptr;
-    return std::unique_ptr<ManifestEntry[]>(new (std::nothrow) ManifestEntry[static_cast<size_t>(count)]());
+    return std::unique_ptr<ManifestEntry[]>(new (std::nothrow) ManifestEntry[static_cast<size_t>(count)]);
 }
 
 }  // namespace
@@ -55,9 +56,7 @@ LoadResult loadUninstallManifest(const std::string& path, uint32_t updateEntryCo
     if (!findUninstallEntryProblems(entries.get(), header.entryCount).empty()) return LoadResult::Refused;
 
     file.close();
-    manifest.header = header;
-    manifest.entries = std::move(entries);
-    manifest.capacity = capacity;
+    manifest.assign(header, std::move(entries), capacity);
     return LoadResult::Loaded;
 }
 

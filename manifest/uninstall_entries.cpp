@@ -16,31 +16,63 @@ bool namesMatch(const char* a, const char* b) {
 
 std::string foldedName(const char* name) { return platform::foldedAsciiCase(name); }
 
-uint32_t UninstallManifest::findEntry(const char* name) const {
-    for (uint32_t i = 0; i < header.entryCount; ++i) {
-        if (namesMatch(entries[i].name, name)) return i;
+void UninstallManifest::assign(const UninstallHeader& recordHeader, std::unique_ptr<ManifestEntry[]> slots, uint64_t capacity) {
+    header = recordHeader;
+    slots_ = std::move(slots);
+    capacity_ = capacity;
+    usedSlots_ = recordHeader.entryCount;
+    removed_.clear();
+    index_.clear();
+}
+
+const ManifestEntry* UninstallManifest::entries() const {
+    closeUpRemovedSlots();
+    return slots_.get();
+}
+
+void UninstallManifest::closeUpRemovedSlots() const {
+    if (removed_.empty()) return;
+    uint32_t to = 0;
+    for (uint32_t from = 0; from < usedSlots_; ++from) {
+        if (removed_.contains(from)) continue;
+        if (to != from) slots_[to] = slots_[from];
+        ++to;
     }
-    return header.entryCount;
+    usedSlots_ = to;
+    removed_.clear();
+    index_.clear();
+}
+
+uint32_t UninstallManifest::findEntry(const char* name) const {
+    if (!index_.built()) index_.build(slots_.get(), usedSlots_, capacity_, removed_);
+    uint32_t slot = index_.firstSlot(name);
+    return slot == EntryNameIndex::kNoSlot ? header.entryCount : removed_.indexOf(slot);
 }
 
 void UninstallManifest::appendEntry(const ManifestEntry& updateEntry) {
-    ManifestEntry& slot = entries[header.entryCount];
+    // Room for every update entry is reserved at loading, but a removed slot still holds its
+    // place until the record is closed up.
+    if (usedSlots_ == capacity_) closeUpRemovedSlots();
+    uint32_t slot = usedSlots_++;
+    ManifestEntry& record = slots_[slot];
+    record = ManifestEntry{};
     // Up to and including the terminator, and never past the field: a name that fills its
     // field without one is copied as it stands rather than with the bytes after it.
-    const void* terminator = std::memchr(updateEntry.name, '\0', sizeof slot.name);
-    size_t count = terminator ? static_cast<const char*>(terminator) - updateEntry.name + 1 : sizeof slot.name;
-    std::memcpy(slot.name, updateEntry.name, count);
-    slot.size = updateEntry.size;
-    slot.extra = updateEntry.extra;
+    const void* terminator = std::memchr(updateEntry.name, '\0', sizeof record.name);
+    size_t count = terminator ? static_cast<const char*>(terminator) - updateEntry.name + 1 : sizeof record.name;
+    std::memcpy(record.name, updateEntry.name, count);
+    record.size = updateEntry.size;
+    record.extra = updateEntry.extra;
     if (!isDirectoryEntry(updateEntry)) {
         header.fileCount += 1;
         header.totalBytes += updateEntry.size;
     }
     header.entryCount += 1;
+    if (index_.built()) index_.appended(slot);
 }
 
 void UninstallManifest::updateEntry(uint32_t index, const ManifestEntry& updateEntry) {
-    ManifestEntry& entry = entries[index];
+    ManifestEntry& entry = slots_[slotOf(index)];
     if (isDirectoryEntry(entry)) return;
     // Unsigned arithmetic: wraps modulo 2^64, as the record has always done.
     header.totalBytes = header.totalBytes + updateEntry.size - entry.size;
@@ -49,8 +81,10 @@ void UninstallManifest::updateEntry(uint32_t index, const ManifestEntry& updateE
 }
 
 void UninstallManifest::removeEntry(uint32_t index, const ManifestEntry& updateEntry) {
-    if (isDirectoryEntry(entries[index])) return;
-    for (uint32_t i = index + 1; i < header.entryCount; ++i) entries[i - 1] = entries[i];
+    uint32_t slot = slotOf(index);
+    if (isDirectoryEntry(slots_[slot])) return;
+    removed_.add(slot, capacity_);
+    if (index_.built()) index_.removed(slot, removed_);
     header.entryCount -= 1;
     header.fileCount -= 1;
     header.totalBytes -= updateEntry.size;

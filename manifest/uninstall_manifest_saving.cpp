@@ -21,7 +21,7 @@ bool writeFlushed(const std::string& path, const UninstallManifest& manifest) {
     support::CFile file;
     if (!file.open(path, support::FileOpenMode::Write)) return false;
     return writeAll(file, &manifest.header, sizeof manifest.header) &&
-           writeAll(file, manifest.entries.get(), static_cast<uint64_t>(manifest.header.entryCount) * sizeof(ManifestEntry)) &&
+           writeAll(file, manifest.entries(), static_cast<uint64_t>(manifest.header.entryCount) * sizeof(ManifestEntry)) &&
            file.flush();
 }
 

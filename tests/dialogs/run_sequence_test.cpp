@@ -100,7 +100,7 @@ protected:
     std::string recordOnDisk() { return folder.readBytes("install\\Uninstallinf.dat"); }
     std::string recordInMemory() {
         const manifest::UninstallManifest& record = engine::runState().uninstallManifest;
-        return manifestBytes(record.header, {record.entries.get(), record.entries.get() + record.header.entryCount});
+        return manifestBytes(record.header, {record.entries(), record.entries() + record.header.entryCount});
     }
     // Each box as text and caption, "-" standing for none: the system's default.
     void expectBoxes(const std::vector<std::pair<std::string, std::string>>& expected) {

@@ -35,7 +35,7 @@ TEST_F(InstallRecordTest, RecordLoadsThroughTheUpdatersLoaderWithRoomForTheUpdat
 
     manifest::UninstallManifest record;
     ASSERT_EQ(manifest::loadUninstallManifest(recordPath(), 3, record), manifest::LoadResult::Loaded);
-    EXPECT_EQ(record.capacity, 9u);
+    EXPECT_EQ(record.capacity(), 9u);
     EXPECT_EQ(record.header.entryCount, 6u);
     EXPECT_EQ(record.header.fileCount, 3u);
     EXPECT_EQ(record.header.totalBytes, 11u + 6u + 4u);
@@ -45,7 +45,7 @@ TEST_F(InstallRecordTest, RecordLoadsThroughTheUpdatersLoaderWithRoomForTheUpdat
     EXPECT_STREQ(record.header.shortcuts[0].target, "Sample.exe");
     EXPECT_EQ(record.header.shortcuts[1].nameTemplate[0], '\0');
     EXPECT_EQ(record.findEntry("表\\ソ.txt"), 3u);
-    EXPECT_EQ(record.entries[3].size, 6u);
+    EXPECT_EQ(record.entries()[3].size, 6u);
     EXPECT_EQ(record.findEntry("EMPTY\\"), 1u);
 
     // The updater's own list operations then work on it as on any installation's record.

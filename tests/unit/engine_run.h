@@ -38,13 +38,13 @@ struct EngineRun {
         state.updateManifest.header.entryCount = static_cast<uint32_t>(update.size());
         state.updateManifest.entries.reset(new manifest::ManifestEntry[update.size()]);
         std::copy(update.begin(), update.end(), state.updateManifest.entries.get());
-        manifest::UninstallManifest& installed = state.uninstallManifest;
-        installed.capacity = update.size() + record.size();
-        installed.entries.reset(new manifest::ManifestEntry[installed.capacity]());
+        manifest::UninstallHeader header{};
+        auto slots = std::make_unique<manifest::ManifestEntry[]>(update.size() + record.size());
         for (const manifest::ManifestEntry& e : record) {
-            installed.entries[installed.header.entryCount++] = e;
-            if (!manifest::isDirectoryEntry(e)) installed.header.fileCount++, installed.header.totalBytes += e.size;
+            slots[header.entryCount++] = e;
+            if (!manifest::isDirectoryEntry(e)) header.fileCount++, header.totalBytes += e.size;
         }
+        state.uninstallManifest.assign(header, std::move(slots), update.size() + record.size());
     }
 
     bool apply() { return engine::applyUpdate(ui, ui.showProgressDialog(), install, data); }
@@ -54,7 +54,7 @@ struct EngineRun {
         const manifest::UninstallManifest& record = engine::runState().uninstallManifest;
         std::vector<std::tuple<std::string, uint64_t, uint32_t>> entries;
         for (uint32_t i = 0; i < record.header.entryCount; ++i) {
-            entries.emplace_back(record.entries[i].name, record.entries[i].size, record.entries[i].extra);
+            entries.emplace_back(record.entries()[i].name, record.entries()[i].size, record.entries()[i].extra);
         }
         return entries;
     }

@@ -1,7 +1,9 @@
 // Loading, saving and the list operations of the two manifests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,13 +55,13 @@ TEST_F(ManifestFiles, AnUpdateWithNoEntriesLoadsAndTheRecordsCapacityIsItsOwnCou
     UninstallManifest record;
     ASSERT_EQ(loadUninstall(manifestBytes(installed(2, 2, 30), {entry("a.txt", 10), entry("b.txt", 20)}), 0, record),
               LoadResult::Loaded);
-    EXPECT_EQ(record.capacity, 2u);
+    EXPECT_EQ(record.capacity(), 2u);
 }
 
 TEST_F(ManifestFiles, TheRecordHasRoomForOneMoreEntryPerUpdateEntry) {
     UninstallManifest record;
     ASSERT_EQ(loadUninstall(manifestBytes(installed(1, 1, 5), {entry("a.txt", 5)}), 3, record), LoadResult::Loaded);
-    EXPECT_EQ(record.capacity, 4u);
+    EXPECT_EQ(record.capacity(), 4u);
     record.appendEntry(entry("b.txt", 1));
     record.appendEntry(entry("c.txt", 1));
     record.appendEntry(entry("d.txt", 1));
@@ -107,7 +109,7 @@ TEST_F(ManifestFiles, TheSavedRecordIsTheHeaderAndTheInUseEntriesExactly) {
     ASSERT_EQ(manifest::loadUninstallManifest(folder / "Uninstallinf.dat", 0, again), LoadResult::Loaded);
     EXPECT_EQ(again.header.entryCount, 2u);
     EXPECT_EQ(again.header.totalBytes, 11u);
-    EXPECT_STREQ(again.entries[1].name, "b.txt");
+    EXPECT_STREQ(again.entries()[1].name, "b.txt");
 }
 
 TEST_F(ManifestFiles, AnAppendedRecordIsSavedWithZerosWhereNothingWasCopied) {
@@ -249,16 +251,17 @@ protected:
     UninstallManifest record;
 
     void install(const std::vector<ManifestEntry>& entries, uint32_t spare) {
-        record.capacity = entries.size() + spare;
-        record.entries.reset(new ManifestEntry[record.capacity]());
-        for (size_t i = 0; i < entries.size(); ++i) record.entries[i] = entries[i];
-        record.header.entryCount = static_cast<uint32_t>(entries.size());
+        UninstallHeader header{};
+        header.entryCount = static_cast<uint32_t>(entries.size());
         for (const ManifestEntry& e : entries) {
             if (!manifest::isDirectoryEntry(e)) {
-                record.header.fileCount += 1;
-                record.header.totalBytes += e.size;
+                header.fileCount += 1;
+                header.totalBytes += e.size;
             }
         }
+        auto slots = std::make_unique<ManifestEntry[]>(entries.size() + spare);
+        std::copy(entries.begin(), entries.end(), slots.get());
+        record.assign(header, std::move(slots), entries.size() + spare);
     }
 };
 
@@ -284,12 +287,12 @@ TEST_F(EntryList, AFirstAppendGoesToSlotZeroAndOnlyFilesAreCounted) {
     install({}, 3);
     record.appendEntry(entry("Dir\\", 4096, 1));
     record.appendEntry(entry("Dir\\a.bin", 100, 2));
-    EXPECT_STREQ(record.entries[0].name, "Dir\\");
+    EXPECT_STREQ(record.entries()[0].name, "Dir\\");
     EXPECT_EQ(record.header.entryCount, 2u);
     EXPECT_EQ(record.header.fileCount, 1u);
     EXPECT_EQ(record.header.totalBytes, 100u);
-    EXPECT_EQ(record.entries[0].size, 4096u) << "a directory's size is stored, never counted";
-    EXPECT_EQ(record.entries[1].extra, 2u);
+    EXPECT_EQ(record.entries()[0].size, 4096u) << "a directory's size is stored, never counted";
+    EXPECT_EQ(record.entries()[1].extra, 2u);
 }
 
 TEST_F(EntryList, DirAndLowerCaseDirAddOneRecord) {
@@ -304,9 +307,9 @@ TEST_F(EntryList, DirAndLowerCaseDirAddOneRecord) {
 TEST_F(EntryList, UpdatingAFileTakesSizeAndExtraButKeepsItsSpelling) {
     install({entry("App.EXE", 100, 1), entry("other", 50)}, 0);
     record.updateEntry(0, entry("app.exe", 130, 7));
-    EXPECT_STREQ(record.entries[0].name, "App.EXE");
-    EXPECT_EQ(record.entries[0].size, 130u);
-    EXPECT_EQ(record.entries[0].extra, 7u);
+    EXPECT_STREQ(record.entries()[0].name, "App.EXE");
+    EXPECT_EQ(record.entries()[0].size, 130u);
+    EXPECT_EQ(record.entries()[0].extra, 7u);
     EXPECT_EQ(record.header.totalBytes, 180u);
     EXPECT_EQ(record.header.fileCount, 2u);
 }
@@ -314,8 +317,8 @@ TEST_F(EntryList, UpdatingAFileTakesSizeAndExtraButKeepsItsSpelling) {
 TEST_F(EntryList, UpdatingADirectoryEntryChangesNothing) {
     install({entry("Dir\\", 1, 1)}, 0);
     record.updateEntry(0, entry("dir\\", 9, 9));
-    EXPECT_EQ(record.entries[0].size, 1u);
-    EXPECT_EQ(record.entries[0].extra, 1u);
+    EXPECT_EQ(record.entries()[0].size, 1u);
+    EXPECT_EQ(record.entries()[0].extra, 1u);
 }
 
 TEST_F(EntryList, RemovingMovesLaterEntriesDownAndSubtractsTheUpdatesSize) {
@@ -324,12 +327,12 @@ TEST_F(EntryList, RemovingMovesLaterEntriesDownAndSubtractsTheUpdatesSize) {
     EXPECT_EQ(record.header.entryCount, 2u);
     EXPECT_EQ(record.header.fileCount, 2u);
     EXPECT_EQ(record.header.totalBytes, 56u) << "the update's size goes, not the stored one";
-    EXPECT_STREQ(record.entries[0].name, "b");
-    EXPECT_STREQ(record.entries[1].name, "c");
+    EXPECT_STREQ(record.entries()[0].name, "b");
+    EXPECT_STREQ(record.entries()[1].name, "c");
 
     record.removeEntry(1, entry("c", 30));
     EXPECT_EQ(record.header.entryCount, 1u);
-    EXPECT_STREQ(record.entries[0].name, "b");
+    EXPECT_STREQ(record.entries()[0].name, "b");
 }
 
 TEST_F(EntryList, TotalsWrapModulo2To64) {

@@ -117,7 +117,7 @@ TEST_F(StartUp, FindsBothManifestsAndLeavesRoomForTheUpdatesEntries) {
     EXPECT_EQ(engine::runState().installationValue, install.path());
     EXPECT_EQ(engine::runState().uninstallManifestPath, install.path() + "Uninstallinf.dat");
     EXPECT_EQ(engine::runState().updateManifest.header.entryCount, 2u);
-    EXPECT_EQ(engine::runState().uninstallManifest.capacity, 5u);
+    EXPECT_EQ(engine::runState().uninstallManifest.capacity(), 5u);
 }
 
 TEST_F(StartUp, DashUSelectsRemovalAndAnEmptyUpdateIsAccepted) {

@@ -92,9 +92,9 @@ void Installation::listOnly(const std::string& relativeName, uint64_t size) {
 
 void Installation::writeRecord() {
     session_.makeFolder(folder_);
-    record.entries = std::make_unique<manifest::ManifestEntry[]>(entries_.size() + 1);
-    std::copy(entries_.begin(), entries_.end(), record.entries.get());
-    record.capacity = entries_.size();
+    auto slots = std::make_unique<manifest::ManifestEntry[]>(entries_.size());
+    std::copy(entries_.begin(), entries_.end(), slots.get());
+    record.assign(record.header, std::move(slots), entries_.size());
     std::string path = productNameOfHostPath(session_.hostPath(recordPath()));
     manifest::saveUninstallManifest(path, record);
     session_.track(recordPath());
