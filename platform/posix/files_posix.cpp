@@ -15,12 +15,18 @@ namespace {
 // One open handle. Windows enforces the sharing of every open handle against every new open
 // of the same file; the host does not, so the handles of this process are kept in a table
 // and checked the same way.
+//
+// Each handle's descriptor is its own and only this handle's calls move it, so the file
+// pointer is known here without asking the host, as Windows keeps it in the handle. So is the
+// size while no other handle may write: Windows lets nobody else change such a file.
 struct OpenFile {
     int descriptor;
     dev_t device;
     ino_t inode;
     uint32_t access;
     uint32_t share;
+    uint64_t position;
+    uint64_t size;
 };
 
 bool sharingAllows(const OpenFile& held, uint32_t access, uint32_t share) {
@@ -37,33 +43,41 @@ public:
         std::string hostPath = posix::hostPathOf(path);
         if (hostPath.empty()) return kInvalidFileHandle;
 
-        struct stat existing {};
-        bool exists = ::stat(hostPath.c_str(), &existing) == 0;
-        if (exists && S_ISDIR(existing.st_mode)) return kInvalidFileHandle;
-        if (!exists && disposition == kOpenExisting) return kInvalidFileHandle;
-        // The read-only attribute is the missing owner-write bit. Windows refuses write access
-        // to such a file for every user; the host would let root through, so it is checked here.
-        if (exists && (access & kGenericWrite) && !(existing.st_mode & S_IWUSR)) return kInvalidFileHandle;
-
+        // An updater opens two files for every file it brings, so each open costs as few
+        // calls as the checks allow: a file this open creates needs none of them, and an
+        // existing one is checked on what the one open found, never looked up by name again.
         int flags = (access & kGenericRead) && (access & kGenericWrite) ? O_RDWR : (access & kGenericWrite) ? O_WRONLY : O_RDONLY;
-        if (disposition != kOpenExisting) flags |= O_CREAT;
-        int descriptor = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
-        if (descriptor < 0) return kInvalidFileHandle;
+        flags |= O_CLOEXEC;
+        int descriptor = -1;
+        bool created = false;
+        if (disposition != kOpenExisting) {
+            descriptor = ::open(hostPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
+            created = descriptor >= 0;
+            if (!created && errno != EEXIST) return kInvalidFileHandle;
+        }
+        if (!created) {
+            descriptor = ::open(hostPath.c_str(), flags);
+            if (descriptor < 0) return kInvalidFileHandle;
+        }
 
         struct stat opened {};
-        ::fstat(descriptor, &opened);
-        for (const OpenFile* held : open_) {
-            if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(*held, access, share)) {
-                ::close(descriptor);
-                return kInvalidFileHandle;
+        bool refused = ::fstat(descriptor, &opened) != 0;
+        if (!created && !refused) {
+            // The read-only attribute is the missing owner-write bit. Windows refuses write
+            // access to such a file for every user; the host lets root through.
+            refused = S_ISDIR(opened.st_mode) || ((access & kGenericWrite) && !(opened.st_mode & S_IWUSR));
+            for (const OpenFile* held : open_) {
+                if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(*held, access, share)) refused = true;
             }
+            // Emptying comes only after the checks, so that a refused open leaves the file whole.
+            if (!refused && disposition == kCreateAlways && opened.st_size != 0) refused = ::ftruncate(descriptor, 0) != 0;
         }
-        // Emptying comes only after the sharing check, so that a refused open leaves the file whole.
-        if (disposition == kCreateAlways && ::ftruncate(descriptor, 0) != 0) {
+        if (refused) {
             ::close(descriptor);
             return kInvalidFileHandle;
         }
-        auto* file = new OpenFile{descriptor, opened.st_dev, opened.st_ino, access, share};
+        uint64_t size = disposition == kCreateAlways ? 0 : static_cast<uint64_t>(opened.st_size);
+        auto* file = new OpenFile{descriptor, opened.st_dev, opened.st_ino, access, share, 0, size};
         open_.push_back(file);
         return file;
     }
@@ -79,6 +93,7 @@ public:
             if (n < 0) return false;
             if (n == 0) break;
             *transferred += static_cast<uint32_t>(n);
+            file->position += static_cast<uint64_t>(n);
         }
         return true;
     }
@@ -95,30 +110,42 @@ public:
             // next write fails, as the system reports it.
             if (n <= 0) return *transferred > 0;
             *transferred += static_cast<uint32_t>(n);
+            file->position += static_cast<uint64_t>(n);
+            if (file->position > file->size) file->size = file->position;
         }
         return true;
     }
 
     uint32_t getFileSize(FileHandle handle, uint32_t* high) override {
         OpenFile* file = find(handle);
-        struct stat status {};
-        if (!file || ::fstat(file->descriptor, &status) != 0) {
+        bool known = file != nullptr;
+        if (known && (file->share & kFileShareWrite)) {
+            // Another handle may have written since: only the host knows.
+            struct stat status {};
+            known = ::fstat(file->descriptor, &status) == 0;
+            if (known) file->size = static_cast<uint64_t>(status.st_size);
+        }
+        if (!known) {
             if (high) *high = 0;
             return 0xFFFFFFFFu;
         }
-        uint64_t size = static_cast<uint64_t>(status.st_size);
-        if (high) *high = static_cast<uint32_t>(size >> 32);
-        return static_cast<uint32_t>(size);
+        if (high) *high = static_cast<uint32_t>(file->size >> 32);
+        return static_cast<uint32_t>(file->size);
     }
 
     uint32_t setFilePointer(FileHandle handle, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) override {
         OpenFile* file = find(handle);
+        if (!file) return 0xFFFFFFFFu;
         int64_t distance = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
                                                                static_cast<uint32_t>(distanceLow))
                                         : static_cast<int64_t>(distanceLow);
-        int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : SEEK_END;
-        off_t position = file ? ::lseek(file->descriptor, static_cast<off_t>(distance), whence) : -1;
-        if (position < 0) return 0xFFFFFFFFu;
+        off_t position = static_cast<off_t>(file->position);
+        if (method != kFileCurrent || distance != 0) {
+            int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : SEEK_END;
+            position = ::lseek(file->descriptor, static_cast<off_t>(distance), whence);
+            if (position < 0) return 0xFFFFFFFFu;
+            file->position = static_cast<uint64_t>(position);
+        }
         if (distanceHigh) *distanceHigh = static_cast<int32_t>(static_cast<uint64_t>(position) >> 32);
         return static_cast<uint32_t>(position);
     }
@@ -156,22 +183,22 @@ public:
         std::string hostPath = posix::hostPathOf(path);
         if (hostPath.empty() || ::stat(hostPath.c_str(), &status) != 0) return false;
         mode_t mode = status.st_mode & 07777;
-        mode = (attributes & kFileAttributeReadOnly) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
-        return ::chmod(hostPath.c_str(), mode) == 0;
+        mode_t wanted = (attributes & kFileAttributeReadOnly) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+        return wanted == mode || ::chmod(hostPath.c_str(), wanted) == 0;
     }
 
     bool moveFileReplace(const char* from, const char* to) override {
         std::string hostFrom = posix::hostPathOf(from);
         std::string hostTo = posix::hostPathOf(to);
-        struct stat source {};
-        if (hostFrom.empty() || hostTo.empty() || ::lstat(hostFrom.c_str(), &source) != 0) return false;
-        if (heldOpen(hostFrom)) return false;
+        if (hostFrom.empty() || hostTo.empty()) return false;
+        if (heldOpen(hostFrom) || heldOpen(hostTo)) return false;
+        // Most moves go to a free name (a first backup): one call that refuses to replace does
+        // those. Only a name that is taken needs Windows's refusals checked: rename(2) would
+        // replace a folder or a read-only file.
+        if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EEXIST && errno != EINVAL) return false;
         struct stat existing {};
-        if (::stat(hostTo.c_str(), &existing) == 0) {
-            // Windows refuses to replace a folder or a read-only file; rename(2) would do both.
-            if (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR)) return false;
-            if (heldOpen(hostTo)) return false;
-        }
+        if (::stat(hostTo.c_str(), &existing) == 0 && (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))) return false;
         return ::rename(hostFrom.c_str(), hostTo.c_str()) == 0;
     }
 
@@ -197,8 +224,10 @@ public:
 
 private:
     // Whether a handle of this process holds the file. No handle shares deletion, so a held
-    // file can be neither renamed nor deleted, as on Windows.
+    // file can be neither renamed nor deleted, as on Windows. With no handle open, nothing is
+    // looked up.
     bool heldOpen(const std::string& hostPath) {
+        if (open_.empty()) return false;
         struct stat status {};
         if (::stat(hostPath.c_str(), &status) != 0) return false;
         for (const OpenFile* held : open_) {
