@@ -12,6 +12,8 @@ struct Options {
 };
 
 // Each prints its contenders' times and ratios to out.
+void largeFileBenchmark(const Options& options, std::ostream& out);
+void smallFilesBenchmark(const Options& options, std::ostream& out);
 void recordUpkeepBenchmark(const Options& options, std::ostream& out);
 void recordFilesBenchmark(const Options& options, std::ostream& out);
 

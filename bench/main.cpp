@@ -21,6 +21,8 @@ namespace {
 using Benchmark = void (*)(const bench::Options&, std::ostream&);
 
 const std::map<std::string, Benchmark> kBenchmarks = {
+    {"1", bench::largeFileBenchmark},
+    {"2", bench::smallFilesBenchmark},
     {"3", bench::recordUpkeepBenchmark},
     {"4", bench::recordFilesBenchmark},
 };
