@@ -80,6 +80,12 @@ void makeFolder(const std::string& hostPath) {
     }
 }
 
+void settle(const std::string& hostPath) {
+    int descriptor = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    ::syncfs(descriptor);
+    ::close(descriptor);
+}
+
 void removeTree(const std::string& hostPath) {
     std::error_code ignored;
     std::filesystem::remove_all(hostPath, ignored);

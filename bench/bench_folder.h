@@ -27,6 +27,9 @@ private:
 void writeFile(const std::string& hostPath, uint64_t size);
 void writeBytes(const std::string& hostPath, const void* bytes, uint64_t size);
 void makeFolder(const std::string& hostPath);
+// Lets what was written on the file system that holds hostPath reach the disk, so that the
+// next contender does not pay for the last one's write-back.
+void settle(const std::string& hostPath);
 void removeTree(const std::string& hostPath);
 
 }  // namespace bench

@@ -16,5 +16,6 @@ void largeFileBenchmark(const Options& options, std::ostream& out);
 void smallFilesBenchmark(const Options& options, std::ostream& out);
 void recordUpkeepBenchmark(const Options& options, std::ostream& out);
 void recordFilesBenchmark(const Options& options, std::ostream& out);
+void wineCopyBenchmark(const Options& options, std::ostream& out);
 
 }  // namespace bench

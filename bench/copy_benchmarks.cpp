@@ -28,14 +28,6 @@ ManifestEntry entryNamed(const std::string& name, uint64_t size) {
     return e;
 }
 
-// Lets what the last round wrote reach the disk before the next round is timed, so that no
-// contender pays for another's write-back.
-void settle(const BenchFolder& folder) {
-    int descriptor = ::open(folder.host().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ::syncfs(descriptor);
-    ::close(descriptor);
-}
-
 }  // namespace
 
 void largeFileBenchmark(const Options& options, std::ostream& out) {
@@ -53,7 +45,7 @@ void largeFileBenchmark(const Options& options, std::ostream& out) {
         {"read/write loop, 100000-byte chunks",
          [&] {
              removeTree(folder.host("loop.bin"));
-             settle(folder);
+             settle(folder.host());
              Stopwatch watch;
              copyInChunks(source, folder.host("loop.bin"), engine::kChunkSize);
              return watch.elapsed();
@@ -61,7 +53,7 @@ void largeFileBenchmark(const Options& options, std::ostream& out) {
         {"cp",
          [&] {
              removeTree(folder.host("cp.bin"));
-             settle(folder);
+             settle(folder.host());
              Stopwatch watch;
              runOrFail({"cp", source, folder.host("cp.bin")});
              return watch.elapsed();
@@ -69,7 +61,7 @@ void largeFileBenchmark(const Options& options, std::ostream& out) {
         {"applyUpdate",
          [&] {
              removeTree(folder.host("install/Large.bin"));
-             settle(folder);
+             settle(folder.host());
              prepareRun(update, {});
              Stopwatch watch;
              applyOrFail(ui, folder.product("install\\"), folder.product("data\\"));
@@ -129,14 +121,14 @@ void smallFilesBenchmark(const Options& options, std::ostream& out) {
     };
     auto installation = [&](const std::string& name) {
         runOrFail({"cp", "-r", data, folder.host(name)});
-        settle(folder);
+        settle(folder.host());
     };
 
     std::vector<Contender> contenders = {
         {"cp -r",
          [&] {
              std::string into = fresh("cp");
-             settle(folder);
+             settle(folder.host());
              Stopwatch watch;
              runOrFail({"cp", "-r", data, folder.host(into)});
              return watch.elapsed();
@@ -145,14 +137,14 @@ void smallFilesBenchmark(const Options& options, std::ostream& out) {
          [&] {
              std::string into = fresh("loop");
              makeFolder(folder.host(into));
-             settle(folder);
+             settle(folder.host());
              return bareLoop(into);
          }},
         {"applyUpdate, empty installation",
          [&] {
              std::string into = fresh("install");
              prepareRun(update, {});
-             settle(folder);
+             settle(folder.host());
              Stopwatch watch;
              applyOrFail(ui, folder.product(into + "\\"), folder.product("data\\"));
              return watch.elapsed();

@@ -25,6 +25,7 @@ const std::map<std::string, Benchmark> kBenchmarks = {
     {"2", bench::smallFilesBenchmark},
     {"3", bench::recordUpkeepBenchmark},
     {"4", bench::recordFilesBenchmark},
+    {"5", bench::wineCopyBenchmark},
 };
 
 int usage() {
