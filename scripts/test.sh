@@ -23,6 +23,10 @@ if [ "$wine_build" != windows ]; then
   cmake --preset "$wine_build" >/dev/null
   cmake --build --preset "$wine_build" -j "$(nproc)"
 fi
+# The benchmark, from the optimised build, in its short mode: it shows that every benchmark
+# runs, Update.exe under Wine included; no time is asserted.
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" --target updater_bench
 set +e
 
 echo "test.sh: the Wine suites run build/$wine_build, because $WINE_ARCH_REASON"
@@ -32,6 +36,7 @@ ctest --preset windows -L static || failed+=("windows (static)")
 UPDATER_WINDOWS_BUILD=$PWD/build/$wine_build ctest --preset native || failed+=(native)
 ctest --preset "$wine_build" -LE static || failed+=("$wine_build (under Wine)")
 bash scripts/fuzz.sh || failed+=(fuzz)
+ctest --preset release -R bench_short || failed+=("release (benchmark, short mode)")
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "test.sh: failed: ${failed[*]}"
