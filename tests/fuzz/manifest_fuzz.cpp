@@ -38,7 +38,7 @@ void requireSavedRecordReloads(const testing_support::ScratchFolder& folder, con
     UninstallManifest reloaded;
     require(manifest::loadUninstallManifest(folder / "Saved.dat", 0, reloaded) == LoadResult::Loaded);
     require(std::memcmp(&reloaded.header, &record.header, sizeof record.header) == 0);
-    require(std::memcmp(reloaded.entries.get(), record.entries.get(),
+    require(std::memcmp(reloaded.entries(), record.entries(),
                         static_cast<size_t>(record.header.entryCount) * sizeof(ManifestEntry)) == 0);
 }
 
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t updateCount = haveUpdate ? update.header.entryCount : 0;
     UninstallManifest record;
     if (manifest::loadUninstallManifest(folder / "Uninstallinf.dat", updateCount, record) != LoadResult::Loaded) return 0;
-    require(record.capacity >= record.header.entryCount + static_cast<uint64_t>(updateCount));
+    require(record.capacity() >= record.header.entryCount + static_cast<uint64_t>(updateCount));
 
     // An update's upkeep: a matched entry takes the new size, an unmatched one is appended.
     // Each update entry adds at most one record, so the capacity is never passed.
@@ -65,10 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uint32_t match = record.findEntry(entry.name);
         if (match == record.header.entryCount) {
             record.appendEntry(entry);
-            require(record.header.entryCount <= record.capacity);
+            require(record.header.entryCount <= record.capacity());
             require(record.findEntry(entry.name) < record.header.entryCount);
         } else {
-            require(manifest::namesMatch(record.entries[match].name, entry.name));
+            require(manifest::namesMatch(record.entries()[match].name, entry.name));
             record.updateEntry(match, entry);
         }
     }
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uint32_t before = record.header.entryCount;
         uint32_t match = record.findEntry(update.entries[i].name);
         if (match == before) continue;
-        bool folderEntry = manifest::isDirectoryEntry(record.entries[match]);
+        bool folderEntry = manifest::isDirectoryEntry(record.entries()[match]);
         record.removeEntry(match, update.entries[i]);
         require(record.header.entryCount == (folderEntry ? before : before - 1));
     }
