@@ -1,22 +1,41 @@
 // What the product relies on from the file system, pinned on both backends: natively against
-// the POSIX implementation, under Wine against Win32.
+// the POSIX implementation, under Wine against Win32. The in-memory overlay that patchkit's
+// dry run puts over the backend must keep every rule too, so each case runs over it as well:
+// the files are laid out on disk, and what the case then sees goes through the overlay.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
 #include "tests/support/scratch_folder.h"
+#include "tools/overlay/files_overlay.h"
 
 namespace {
 
 using namespace platform;
 
-class FilesContract : public ::testing::Test {
+enum class Backend { System, Overlay };
+
+class FilesContract : public ::testing::TestWithParam<Backend> {
 protected:
     testing_support::ScratchFolder folder;
-    Files& files = platform::files();
+    std::unique_ptr<overlay::FilesOverlay> overlay =
+        GetParam() == Backend::Overlay ? std::make_unique<overlay::FilesOverlay>(platform::files()) : nullptr;
+    Files& files = overlay ? static_cast<Files&>(*overlay) : platform::files();
     std::vector<FileHandle> opened;
+
+    // The file as the backend under test now has it.
+    std::string readBack(const std::string& name) {
+        if (!overlay) return folder.readBytes(name);
+        std::string bytes;
+        EXPECT_TRUE(overlay->contentOf(folder / name, bytes)) << name;
+        return bytes;
+    }
+    bool present(const std::string& name) {
+        return overlay ? files.getFileAttributes((folder / name).c_str()) != kInvalidFileAttributes : folder.exists(name);
+    }
 
     FileHandle open(const std::string& name, uint32_t access, uint32_t share, uint32_t disposition) {
         FileHandle handle = files.createFile((folder / name).c_str(), access, share, disposition);
@@ -40,10 +59,10 @@ protected:
     }
 };
 
-TEST_F(FilesContract, WriteModeCreatesAMissingFileAndEmptiesAnExistingOne) {
+TEST_P(FilesContract, WriteModeCreatesAMissingFileAndEmptiesAnExistingOne) {
     FileHandle created = openForWrite("new.bin");
     ASSERT_NE(created, kInvalidFileHandle);
-    EXPECT_TRUE(folder.exists("new.bin"));
+    EXPECT_TRUE(present("new.bin"));
     EXPECT_EQ(sizeOf(created), 0u);
 
     folder.writeBytes("old.bin", "previous content");
@@ -55,29 +74,29 @@ TEST_F(FilesContract, WriteModeCreatesAMissingFileAndEmptiesAnExistingOne) {
     EXPECT_EQ(written, 3u);
     files.closeHandle(emptied);
     opened.pop_back();
-    EXPECT_EQ(folder.readBytes("old.bin"), "new");
+    EXPECT_EQ(readBack("old.bin"), "new");
 }
 
-TEST_F(FilesContract, ReadModeFailsOnAMissingFileAndCreatesNothing) {
+TEST_P(FilesContract, ReadModeFailsOnAMissingFileAndCreatesNothing) {
     EXPECT_EQ(openForRead("missing.bin"), kInvalidFileHandle);
-    EXPECT_FALSE(folder.exists("missing.bin"));
+    EXPECT_FALSE(present("missing.bin"));
 }
 
-TEST_F(FilesContract, AFileOpenForWriteRefusesASecondReaderButNotASecondWriter) {
+TEST_P(FilesContract, AFileOpenForWriteRefusesASecondReaderButNotASecondWriter) {
     ASSERT_NE(openForWrite("held.bin"), kInvalidFileHandle);
     EXPECT_EQ(openForRead("held.bin"), kInvalidFileHandle);
     EXPECT_NE(openForWrite("held.bin"), kInvalidFileHandle);
 }
 
-TEST_F(FilesContract, AFileOpenForReadRefusesAWriterButNotASecondReader) {
+TEST_P(FilesContract, AFileOpenForReadRefusesAWriterButNotASecondReader) {
     folder.writeBytes("held.bin", "content");
     ASSERT_NE(openForRead("held.bin"), kInvalidFileHandle);
     EXPECT_EQ(openForWrite("held.bin"), kInvalidFileHandle);
-    EXPECT_EQ(folder.readBytes("held.bin"), "content") << "a refused open must not empty the file";
+    EXPECT_EQ(readBack("held.bin"), "content") << "a refused open must not empty the file";
     EXPECT_NE(openForRead("held.bin"), kInvalidFileHandle);
 }
 
-TEST_F(FilesContract, ReadWriteOpensWithoutEmptyingOrCreatesAndSharesWithNobody) {
+TEST_P(FilesContract, ReadWriteOpensWithoutEmptyingOrCreatesAndSharesWithNobody) {
     folder.writeBytes("existing.bin", "12345");
     FileHandle existing = openExclusive("existing.bin");
     ASSERT_NE(existing, kInvalidFileHandle);
@@ -87,25 +106,25 @@ TEST_F(FilesContract, ReadWriteOpensWithoutEmptyingOrCreatesAndSharesWithNobody)
     FileHandle created = openExclusive("created.bin");
     ASSERT_NE(created, kInvalidFileHandle);
     EXPECT_EQ(sizeOf(created), 0u);
-    EXPECT_TRUE(folder.exists("created.bin"));
+    EXPECT_TRUE(present("created.bin"));
 }
 
-TEST_F(FilesContract, AReadOnlyFileCannotBeOpenedForWriting) {
+TEST_P(FilesContract, AReadOnlyFileCannotBeOpenedForWriting) {
     folder.writeBytes("locked.bin", "keep");
     folder.makeReadOnly("locked.bin");
     EXPECT_EQ(openForWrite("locked.bin"), kInvalidFileHandle);
     EXPECT_EQ(openExclusive("locked.bin"), kInvalidFileHandle);
     EXPECT_NE(openForRead("locked.bin"), kInvalidFileHandle);
-    EXPECT_EQ(folder.readBytes("locked.bin"), "keep");
+    EXPECT_EQ(readBack("locked.bin"), "keep");
 }
 
-TEST_F(FilesContract, AFolderCannotBeOpenedAsAFile) {
+TEST_P(FilesContract, AFolderCannotBeOpenedAsAFile) {
     folder.makeFolder("sub");
     EXPECT_EQ(openForRead("sub"), kInvalidFileHandle);
     EXPECT_EQ(openForWrite("sub"), kInvalidFileHandle);
 }
 
-TEST_F(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
+TEST_P(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
     folder.writeBytes("locked.bin", "keep");
     folder.makeReadOnly("locked.bin");
     EXPECT_FALSE(files.deleteFile((folder / "locked.bin").c_str()));
@@ -118,15 +137,15 @@ TEST_F(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
     ASSERT_NE(openForRead("held.bin"), kInvalidFileHandle);
     EXPECT_FALSE(files.moveFileReplace((folder / "full\\inside.txt").c_str(), (folder / "held.bin").c_str()));
 
-    EXPECT_EQ(folder.readBytes("locked.bin"), "keep");
-    EXPECT_EQ(folder.readBytes("full\\inside.txt"), "x");
-    EXPECT_EQ(folder.readBytes("held.bin"), "held");
-    EXPECT_FALSE(folder.exists("other.bin"));
+    EXPECT_EQ(readBack("locked.bin"), "keep");
+    EXPECT_EQ(readBack("full\\inside.txt"), "x");
+    EXPECT_EQ(readBack("held.bin"), "held");
+    EXPECT_FALSE(present("other.bin"));
 }
 
 // What the backups rest on: a move replaces the file of the new name, and a read-only file
 // can be made writable first (a move onto a read-only file succeeds under Wine only).
-TEST_F(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
+TEST_P(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
     folder.makeFolder("sub");
     EXPECT_NE(files.getFileAttributes((folder / "sub").c_str()) & kFileAttributeDirectory, 0u);
     EXPECT_EQ(files.getFileAttributes((folder / "missing").c_str()), kInvalidFileAttributes);
@@ -139,11 +158,11 @@ TEST_F(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
     EXPECT_TRUE(files.setFileAttributes(old.c_str(), kFileAttributeNormal));
     EXPECT_EQ(files.getFileAttributes(old.c_str()) & (kFileAttributeReadOnly | kFileAttributeDirectory), 0u);
     EXPECT_TRUE(files.moveFileReplace((folder / "new.txt").c_str(), old.c_str()));
-    EXPECT_EQ(folder.readBytes("old.txt"), "new");
-    EXPECT_FALSE(folder.exists("new.txt"));
+    EXPECT_EQ(readBack("old.txt"), "new");
+    EXPECT_FALSE(present("new.txt"));
 }
 
-TEST_F(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {
+TEST_P(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {
     FileHandle file = openExclusive("large.bin");
     ASSERT_NE(file, kInvalidFileHandle);
     // 4 GiB + 16 bytes, written as one byte at the far end; the file systems used here keep
@@ -162,7 +181,7 @@ TEST_F(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {
     EXPECT_EQ(currentHigh, 1);
 }
 
-TEST_F(FilesContract, OneTransferMovesWhatRemainsWhenAskedForMore) {
+TEST_P(FilesContract, OneTransferMovesWhatRemainsWhenAskedForMore) {
     folder.writeBytes("ten.bin", "0123456789");
     FileHandle file = openForRead("ten.bin");
     ASSERT_NE(file, kInvalidFileHandle);
@@ -175,16 +194,16 @@ TEST_F(FilesContract, OneTransferMovesWhatRemainsWhenAskedForMore) {
     EXPECT_EQ(got, 0u) << "at the end a read succeeds with nothing";
 }
 
-TEST_F(FilesContract, AHandleOpenedForOneDirectionRefusesTheOther) {
+TEST_P(FilesContract, AHandleOpenedForOneDirectionRefusesTheOther) {
     folder.writeBytes("one-way.bin", "abc");
     FileHandle reader = openForRead("one-way.bin");
     ASSERT_NE(reader, kInvalidFileHandle);
     uint32_t moved = 7;
     EXPECT_FALSE(files.writeFile(reader, "z", 1, &moved));
-    EXPECT_EQ(folder.readBytes("one-way.bin"), "abc");
+    EXPECT_EQ(readBack("one-way.bin"), "abc");
 }
 
-TEST_F(FilesContract, FlushingNeedsWriteAccess) {
+TEST_P(FilesContract, FlushingNeedsWriteAccess) {
     FileHandle writer = openForWrite("flushed.bin");
     ASSERT_NE(writer, kInvalidFileHandle);
     uint32_t written = 0;
@@ -192,11 +211,16 @@ TEST_F(FilesContract, FlushingNeedsWriteAccess) {
     EXPECT_TRUE(files.flushFileBuffers(writer));
     files.closeHandle(writer);
     opened.erase(opened.begin());
-    EXPECT_EQ(folder.readBytes("flushed.bin"), "whole");
+    EXPECT_EQ(readBack("flushed.bin"), "whole");
 
     FileHandle reader = openForRead("flushed.bin");
     ASSERT_NE(reader, kInvalidFileHandle);
     EXPECT_FALSE(files.flushFileBuffers(reader));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, FilesContract, ::testing::Values(Backend::System, Backend::Overlay),
+                         [](const ::testing::TestParamInfo<Backend>& info) {
+                             return info.param == Backend::System ? "System" : "InMemoryOverlay";
+                         });
 
 }  // namespace

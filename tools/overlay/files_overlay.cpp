@@ -1,0 +1,386 @@
+#include "tools/overlay/files_overlay.h"
+
+#include <algorithm>
+
+#include "support/file.h"
+#include "support/multibyte.h"
+
+namespace overlay {
+namespace {
+
+using namespace platform;
+
+bool sharingAllows(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
+    if ((access & kGenericRead) && !(heldShare & kFileShareRead)) return false;
+    if ((access & kGenericWrite) && !(heldShare & kFileShareWrite)) return false;
+    if ((heldAccess & kGenericRead) && !(share & kFileShareRead)) return false;
+    if ((heldAccess & kGenericWrite) && !(share & kFileShareWrite)) return false;
+    return true;
+}
+
+std::string leafOf(std::string path) {
+    while (!path.empty() && support::isPathSeparatorAt(path, path.size() - 1)) path.pop_back();
+    return support::fileNameOf(path);
+}
+
+// The bits GetFileAttributesA reports: a folder says so, and a file with none says normal.
+uint32_t shown(uint32_t attributes, bool folder) {
+    uint32_t bits = attributes & ~kFileAttributeNormal;
+    if (folder) bits |= kFileAttributeDirectory;
+    return bits ? bits : kFileAttributeNormal;
+}
+
+Change changeOf(Change::Kind kind, const char* path) {
+    Change change;
+    change.kind = kind;
+    change.path = path;
+    return change;
+}
+
+}  // namespace
+
+struct FilesOverlay::Handle {
+    std::string key;
+    std::string path;
+    uint32_t access;
+    uint32_t share;
+    std::shared_ptr<FileContent> content;
+    uint64_t position = 0;
+    bool wrote = false;
+};
+
+FilesOverlay::FilesOverlay(Files& real, Limits limits) : real_(real), store_(real, limits) {}
+
+FilesOverlay::~FilesOverlay() = default;
+
+void FilesOverlay::tell(Change change) {
+    if (observer_) observer_(change);
+}
+
+bool FilesOverlay::hiddenByOverlay(const std::string& key) const {
+    for (std::string parent = parentKeyOf(key); !parent.empty(); parent = parentKeyOf(parent)) {
+        auto it = nodes_.find(parent);
+        if (it != nodes_.end() && (it->second.state != State::Folder || it->second.opaque)) return true;
+    }
+    return false;
+}
+
+FilesOverlay::Found FilesOverlay::find(const PathKey& path) {
+    Found found;
+    auto it = nodes_.find(path.key);
+    if (it != nodes_.end()) {
+        found.node = &it->second;
+        found.state = it->second.state;
+        found.attributes = it->second.attributes;
+    } else if (!hiddenByOverlay(path.key)) {
+        uint32_t attributes = real_.getFileAttributes(productPathOfKey(path.key).c_str());
+        if (attributes != kInvalidFileAttributes) {
+            found.state = (attributes & kFileAttributeDirectory) ? State::Folder : State::File;
+            found.attributes = attributes;
+        }
+    }
+    // "file\" names nothing: a path ending in a separator can only be a folder.
+    if (found.state == State::File && path.trailingSeparator) return Found{};
+    return found;
+}
+
+bool FilesOverlay::parentIsFolder(const std::string& key) {
+    std::string parent = parentKeyOf(key);
+    return !parent.empty() && find(PathKey{parent, false}).state == State::Folder;
+}
+
+FilesOverlay::Node& FilesOverlay::nodeFor(const PathKey& path, const Found& found, const std::string& productPath) {
+    if (found.node) return *found.node;
+    Node& node = nodes_[path.key];
+    node.state = found.state;
+    node.attributes = found.attributes;
+    node.name = leafOf(productPath);
+    if (found.state == State::File) {
+        std::string realPath = productPathOfKey(path.key);
+        node.content = std::make_shared<FileContent>(store_, realPath, realSizeOf(realPath));
+    }
+    return node;
+}
+
+uint64_t FilesOverlay::realSizeOf(const std::string& realPath) {
+    FileHandle file = real_.createFile(realPath.c_str(), kGenericRead, kFileShareRead | kFileShareWrite, kOpenExisting);
+    if (file == kInvalidFileHandle) return 0;
+    uint32_t high = 0;
+    uint32_t low = real_.getFileSize(file, &high);
+    real_.closeHandle(file);
+    return (uint64_t{high} << 32) | low;
+}
+
+bool FilesOverlay::heldOpen(const std::string& key) const {
+    return std::any_of(handles_.begin(), handles_.end(), [&](const std::unique_ptr<Handle>& h) { return h->key == key; });
+}
+
+FilesOverlay::Handle* FilesOverlay::handleOf(FileHandle file) const {
+    for (const std::unique_ptr<Handle>& handle : handles_) {
+        if (handle.get() == file) return handle.get();
+    }
+    return nullptr;
+}
+
+FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) {
+    PathKey key;
+    if (!pathKeyOf(path, key) || key.trailingSeparator) return kInvalidFileHandle;
+    Found found = find(key);
+    if (found.state == State::Folder) return kInvalidFileHandle;
+    bool exists = found.state == State::File;
+    if (!exists && (disposition == kOpenExisting || !parentIsFolder(key.key))) return kInvalidFileHandle;
+    // The read-only attribute refuses write access to everyone, as Windows does.
+    if (exists && (access & kGenericWrite) && (found.attributes & kFileAttributeReadOnly)) return kInvalidFileHandle;
+    for (const std::unique_ptr<Handle>& held : handles_) {
+        if (held->key == key.key && !sharingAllows(held->access, held->share, access, share)) return kInvalidFileHandle;
+    }
+
+    Node& node = nodeFor(key, found, path);
+    if (!exists) {
+        node.state = State::File;
+        node.opaque = false;
+        node.attributes = 0;
+        node.name = leafOf(path);
+        node.content = std::make_shared<FileContent>(store_);
+        tell(changeOf(Change::FileCreated, path));
+    } else if (disposition == kCreateAlways) {
+        node.content->truncate();
+        tell(changeOf(Change::FileEmptied, path));
+    }
+    handles_.push_back(std::unique_ptr<Handle>(new Handle{key.key, path, access, share, node.content}));
+    return handles_.back().get();
+}
+
+bool FilesOverlay::readFile(FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) {
+    *transferred = 0;
+    Handle* handle = handleOf(file);
+    if (!handle || !(handle->access & kGenericRead)) return false;
+    uint64_t size = handle->content->size();
+    uint32_t available = handle->position >= size ? 0 : static_cast<uint32_t>(std::min<uint64_t>(count, size - handle->position));
+    if (available > 0 && !handle->content->read(handle->position, buffer, available)) return false;
+    handle->position += available;
+    *transferred = available;
+    return true;
+}
+
+bool FilesOverlay::writeFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) {
+    *transferred = 0;
+    Handle* handle = handleOf(file);
+    if (!handle || !(handle->access & kGenericWrite)) return false;
+    handle->content->write(handle->position, buffer, count);
+    handle->position += count;
+    handle->wrote = true;
+    *transferred = count;
+    return true;
+}
+
+uint32_t FilesOverlay::getFileSize(FileHandle file, uint32_t* high) {
+    Handle* handle = handleOf(file);
+    uint64_t size = handle ? handle->content->size() : 0;
+    if (high) *high = static_cast<uint32_t>(size >> 32);
+    return handle ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
+}
+
+uint32_t FilesOverlay::setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) {
+    Handle* handle = handleOf(file);
+    if (!handle) return 0xFFFFFFFFu;
+    int64_t distance = distanceHigh ? static_cast<int64_t>((uint64_t{static_cast<uint32_t>(*distanceHigh)} << 32) | static_cast<uint32_t>(distanceLow))
+                                    : int64_t{distanceLow};
+    int64_t origin = method == kFileBegin ? 0 : method == kFileCurrent ? static_cast<int64_t>(handle->position)
+                                                                       : static_cast<int64_t>(handle->content->size());
+    int64_t position = origin + distance;
+    if (position < 0) return 0xFFFFFFFFu;
+    handle->position = static_cast<uint64_t>(position);
+    if (distanceHigh) *distanceHigh = static_cast<int32_t>(handle->position >> 32);
+    return static_cast<uint32_t>(handle->position);
+}
+
+bool FilesOverlay::closeHandle(FileHandle file) {
+    for (auto it = handles_.begin(); it != handles_.end(); ++it) {
+        if (it->get() != file) continue;
+        std::unique_ptr<Handle> handle = std::move(*it);
+        handles_.erase(it);
+        // Reported once no handle writes any more, so that a file written through several
+        // handles is told with its final length.
+        if (handle->wrote) {
+            Change written = changeOf(Change::FileWritten, handle->path.c_str());
+            written.size = handle->content->size();
+            tell(written);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool FilesOverlay::flushFileBuffers(FileHandle file) {
+    Handle* handle = handleOf(file);
+    return handle && (handle->access & kGenericWrite);
+}
+
+uint32_t FilesOverlay::getFileAttributes(const char* path) {
+    PathKey key;
+    if (!pathKeyOf(path, key)) return kInvalidFileAttributes;
+    Found found = find(key);
+    if (found.state == State::Missing) return kInvalidFileAttributes;
+    return shown(found.attributes, found.state == State::Folder);
+}
+
+bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
+    PathKey key;
+    if (!pathKeyOf(path, key)) return false;
+    Found found = find(key);
+    if (found.state == State::Missing) return false;
+    bool folder = found.state == State::Folder;
+    Node& node = nodeFor(key, found, path);
+    uint32_t before = shown(node.attributes, folder);
+    node.attributes = shown(attributes & kSettableFileAttributes, folder);
+    if (node.attributes != before) {
+        Change change = changeOf(Change::AttributesChanged, path);
+        change.before = before;
+        change.after = node.attributes;
+        tell(change);
+    }
+    return true;
+}
+
+bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
+    PathKey source, target;
+    if (!pathKeyOf(from, source) || !pathKeyOf(to, target) || target.trailingSeparator) return false;
+    Found moving = find(source);
+    if (moving.state != State::File || heldOpen(source.key)) return false;
+    Found replaced = find(target);
+    // Windows refuses to replace a folder or a read-only file.
+    if (replaced.state == State::Folder) return false;
+    if (replaced.state == State::File && ((replaced.attributes & kFileAttributeReadOnly) || heldOpen(target.key))) return false;
+    if (source.key == target.key) {
+        // The same file under another spelling: only the name's letter case changes.
+        nodeFor(source, moving, from).name = leafOf(to);
+        return true;
+    }
+    if (replaced.state == State::Missing && !parentIsFolder(target.key)) return false;
+
+    Node& old = nodeFor(source, moving, from);
+    Node moved = old;
+    moved.name = leafOf(to);
+    old.state = State::Missing;
+    old.attributes = 0;
+    old.content.reset();
+    nodes_[target.key] = moved;
+    Change change = changeOf(Change::FileMoved, from);
+    change.to = to;
+    change.replaced = replaced.state == State::File;
+    tell(change);
+    return true;
+}
+
+bool FilesOverlay::deleteFile(const char* path) {
+    PathKey key;
+    if (!pathKeyOf(path, key)) return false;
+    Found found = find(key);
+    if (found.state != State::File || (found.attributes & kFileAttributeReadOnly) || heldOpen(key.key)) return false;
+    Node& node = nodeFor(key, found, path);
+    node.state = State::Missing;
+    node.attributes = 0;
+    node.content.reset();
+    tell(changeOf(Change::FileDeleted, path));
+    return true;
+}
+
+bool FilesOverlay::createDirectory(const char* path) {
+    PathKey key;
+    if (!pathKeyOf(path, key)) return false;
+    key.trailingSeparator = false;
+    Found found = find(key);
+    if (found.state != State::Missing || !parentIsFolder(key.key)) return false;
+    Node& node = nodeFor(key, found, path);
+    node.state = State::Folder;
+    node.opaque = true;
+    node.attributes = 0;
+    node.name = leafOf(path);
+    tell(changeOf(Change::FolderMade, path));
+    return true;
+}
+
+bool FilesOverlay::removeDirectory(const char* path) {
+    PathKey key;
+    if (!pathKeyOf(path, key)) return false;
+    Found found = find(key);
+    if (found.state != State::Folder || !visibleChildren(key.key).empty()) return false;
+    Node& node = nodeFor(key, found, path);
+    node.state = State::Missing;
+    node.opaque = false;
+    node.attributes = 0;
+    tell(changeOf(Change::FolderRemoved, path));
+    return true;
+}
+
+std::vector<FilesOverlay::Child> FilesOverlay::visibleChildren(const std::string& folderKey) {
+    std::vector<Child> children;
+    auto folder = nodes_.find(folderKey);
+    bool realShows = folder == nodes_.end() ? true : !folder->second.opaque && !hiddenByOverlay(folderKey);
+    std::vector<RealChild> real;
+    if (realShows) listRealFolder(folderKey, real);
+    for (const RealChild& child : real) {
+        if (nodes_.count(child.key) == 0) children.push_back({child.key, child.leaf, nullptr});
+    }
+    std::string prefix = folderKey.back() == '/' ? folderKey : folderKey + "/";
+    for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+        if (it->first.find('/', prefix.size()) == std::string::npos && it->second.state != State::Missing) {
+            children.push_back({it->first, it->second.name, &it->second});
+        }
+    }
+    return children;
+}
+
+void FilesOverlay::listInto(const std::string& folderKey, const std::string& prefix, std::vector<TreeItem>& items) {
+    for (const Child& child : visibleChildren(folderKey)) {
+        TreeItem item;
+        std::shared_ptr<FileContent> content;
+        if (child.node) {
+            item.folder = child.node->state == State::Folder;
+            item.attributes = shown(child.node->attributes, item.folder);
+            content = child.node->content;
+        } else {
+            std::string realPath = productPathOfKey(child.key);
+            item.attributes = real_.getFileAttributes(realPath.c_str());
+            item.folder = (item.attributes & kFileAttributeDirectory) != 0;
+            if (!item.folder) content = std::make_shared<FileContent>(store_, realPath, realSizeOf(realPath));
+        }
+        item.name = prefix + child.leaf + (item.folder ? "\\" : "");
+        if (content) {
+            item.size = content->size();
+            item.digest = content->digest();
+        }
+        items.push_back(item);
+        if (item.folder) listInto(child.key, item.name, items);
+    }
+}
+
+bool FilesOverlay::contentOf(const std::string& path, std::string& bytes) {
+    PathKey key;
+    if (!pathKeyOf(path, key)) return false;
+    Found found = find(key);
+    if (found.state != State::File) return false;
+    std::shared_ptr<FileContent> content = found.node ? found.node->content : nullptr;
+    if (!content) {
+        std::string realPath = productPathOfKey(key.key);
+        content = std::make_shared<FileContent>(store_, realPath, realSizeOf(realPath));
+    }
+    bytes.assign(content->size(), '\0');
+    for (uint64_t at = 0; at < bytes.size(); at += FileContent::kPageSize) {
+        uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(FileContent::kPageSize, bytes.size() - at));
+        if (!content->read(at, &bytes[at], count)) return false;
+    }
+    return true;
+}
+
+bool FilesOverlay::tree(const std::string& folder, std::vector<TreeItem>& items) {
+    PathKey key;
+    if (!pathKeyOf(folder, key) || find(key).state != State::Folder) return false;
+    items.clear();
+    listInto(key.key, "", items);
+    std::sort(items.begin(), items.end(), [](const TreeItem& a, const TreeItem& b) { return a.name < b.name; });
+    return true;
+}
+
+}  // namespace overlay

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "tools/overlay/file_content.h"
+#include "tools/overlay/path_keys.h"
+
+namespace overlay {
+
+// One change to the file system, as the overlay made it in memory.
+struct Change {
+    enum Kind {
+        FolderMade,         // createDirectory
+        FolderRemoved,      // removeDirectory
+        FileCreated,        // createFile made a file that was not there
+        FileEmptied,        // createFile with CREATE_ALWAYS on a file that was there
+        FileWritten,        // the last handle that wrote to the file was closed; size is its length
+        FileMoved,          // moveFileReplace; replaced tells whether a file of the new name went
+        FileDeleted,        // deleteFile
+        AttributesChanged,  // setFileAttributes that changed them; before and after
+    };
+    Kind kind = FolderMade;
+    std::string path;  // as the caller wrote it
+    std::string to;    // FileMoved: the new name
+    bool replaced = false;
+    uint64_t size = 0;
+    uint32_t before = 0;
+    uint32_t after = 0;
+};
+
+// A file or folder as the overlay shows it, below a folder.
+struct TreeItem {
+    std::string name;  // relative, code page 932, '\' between names; a folder's ends in '\'
+    bool folder = false;
+    uint64_t size = 0;
+    std::string digest;  // SHA-256 in hex; empty for a folder or content no longer known
+    uint32_t attributes = 0;
+};
+
+// The file service over the real one, with every change kept in memory: files created,
+// written, moved and deleted, attributes, folders made and removed. What was not changed is
+// read from the real file system as it stands; nothing is ever written to it. Each operation
+// follows the same rules as the real backends (the files contract suite runs against it), so
+// the updater's own code can run over it and show what it would do.
+//
+// Moving a folder is refused: the updater moves files only.
+class FilesOverlay final : public platform::Files {
+public:
+    explicit FilesOverlay(platform::Files& real, Limits limits = {});
+    ~FilesOverlay() override;
+    FilesOverlay(const FilesOverlay&) = delete;
+    FilesOverlay& operator=(const FilesOverlay&) = delete;
+
+    platform::FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override;
+    bool readFile(platform::FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) override;
+    bool writeFile(platform::FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) override;
+    uint32_t getFileSize(platform::FileHandle file, uint32_t* high) override;
+    uint32_t setFilePointer(platform::FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) override;
+    bool closeHandle(platform::FileHandle file) override;
+    // Nothing waits to reach a disk; like FlushFileBuffers it still wants write access.
+    bool flushFileBuffers(platform::FileHandle file) override;
+    uint32_t getFileAttributes(const char* path) override;
+    bool setFileAttributes(const char* path, uint32_t attributes) override;
+    bool moveFileReplace(const char* from, const char* to) override;
+    bool deleteFile(const char* path) override;
+    bool createDirectory(const char* path) override;
+    bool removeDirectory(const char* path) override;
+
+    // Told of every change as it is made, in order.
+    void onChange(std::function<void(const Change&)> observer) { observer_ = std::move(observer); }
+
+    // Everything below a folder as the overlay shows it, sorted by name bytes; false when the
+    // path names no folder.
+    bool tree(const std::string& folder, std::vector<TreeItem>& items);
+
+    // The whole content of the file at path as the overlay has it, whatever handles are open
+    // on it; false when no file is there or its bytes are no longer kept.
+    bool contentOf(const std::string& path, std::string& bytes);
+
+    // Bytes held in memory for written content.
+    uint64_t keptBytes() const { return store_.keptBytes(); }
+
+private:
+    enum class State { Missing, File, Folder };
+    struct Node {
+        State state = State::Missing;
+        // A folder the overlay made: nothing of a real folder of that name shows through.
+        bool opaque = false;
+        uint32_t attributes = 0;
+        std::string name;  // the last path component as the caller wrote it
+        std::shared_ptr<FileContent> content;
+    };
+    struct Found {
+        State state = State::Missing;
+        uint32_t attributes = 0;
+        Node* node = nullptr;  // null: the real file system shows through
+    };
+    struct Handle;
+    struct Child {
+        std::string key;
+        std::string leaf;
+        Node* node;  // null: a real file or folder that the overlay has not touched
+    };
+
+    Found find(const PathKey& path);
+    bool hiddenByOverlay(const std::string& key) const;
+    bool parentIsFolder(const std::string& key);
+    Node& nodeFor(const PathKey& path, const Found& found, const std::string& productPath);
+    bool heldOpen(const std::string& key) const;
+    Handle* handleOf(platform::FileHandle file) const;
+    uint64_t realSizeOf(const std::string& realPath);
+    std::vector<Child> visibleChildren(const std::string& folderKey);
+    void listInto(const std::string& folderKey, const std::string& prefix, std::vector<TreeItem>& items);
+    void tell(Change change);
+
+    platform::Files& real_;
+    ContentStore store_;
+    std::map<std::string, Node> nodes_;  // by key: only what the overlay changed or opened
+    std::vector<std::unique_ptr<Handle>> handles_;
+    std::function<void(const Change&)> observer_;
+};
+
+}  // namespace overlay
