@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "tools/patchkit/audit_report.h"
 #include "tools/patchkit/dump.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/install_writer.h"
@@ -30,6 +31,8 @@ struct Options {
     bool strict = false;
     std::string initDescription;
     std::string initTree;
+    std::string auditInstall;
+    bool auditAsJson = false;
 };
 
 // Arguments that name nothing usable are a usage error, told before any work starts.
@@ -106,6 +109,17 @@ int runInitInstall(const Options& o, std::ostream& out, std::ostream& err, Progr
     return statusOf(findings, false);
 }
 
+int runAudit(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
+    if (!present(o.auditInstall, true, "INSTALL_DIR", err)) return kUsageError;
+    std::vector<Disagreement> found = auditInstallation(o.auditInstall, progress);
+    if (o.auditAsJson) {
+        out << jsonText(auditJson(o.auditInstall, found));
+    } else {
+        auditText(out, o.auditInstall, found);
+    }
+    return found.empty() ? kAllWell : kProblemsFound;
+}
+
 }  // namespace
 
 int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -144,6 +158,11 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     init->add_option("INSTALL_TREE", o.initTree, "The installed product's folder")->required()->type_name("DIR");
     init->footer(kExitStatuses);
 
+    CLI::App* audit = app.add_subcommand("audit", "Report every way an installation and its Uninstallinf.dat disagree");
+    audit->add_option("INSTALL_DIR", o.auditInstall, "The installed product's folder, holding Uninstallinf.dat")->required()->type_name("DIR");
+    audit->add_flag("--json", o.auditAsJson, "JSON instead of text");
+    audit->footer("Exit status: 0 the installation agrees with its record, 1 it does not, 2 usage error.");
+
     std::vector<const char*> argv{"patchkit"};
     for (const std::string& a : arguments) argv.push_back(a.c_str());
     // CLI11 reports every parse outcome, help included, as an exception; this is the one place
@@ -159,6 +178,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     if (make->parsed()) return runMake(o, out, err, progress);
     if (dump->parsed()) return runDump(o, out, err);
     if (check->parsed()) return runCheck(o, out, err, progress);
+    if (audit->parsed()) return runAudit(o, out, err, progress);
     return runInitInstall(o, out, err, progress);
 }
 

@@ -10,9 +10,12 @@
 namespace patchkit {
 namespace {
 
-// An index key that is equal exactly when namesMatch says so, with the slash taken as the
-// separator Windows takes it for. A slash is never a trail byte, so replacing it is safe.
-std::string foldedKey(const std::string& name) {
+bool endsInBackslash(const std::string& name) { return !name.empty() && name.back() == '\\'; }
+
+}  // namespace
+
+// A slash is never a trail byte, so replacing it is safe.
+std::string nameKeyOf(const std::string& name) {
     std::string key = platform::foldedAsciiCase(name);
     for (char& c : key) {
         if (c == '/') c = '\\';
@@ -20,16 +23,12 @@ std::string foldedKey(const std::string& name) {
     return key;
 }
 
-bool endsInBackslash(const std::string& name) { return !name.empty() && name.back() == '\\'; }
-
-}  // namespace
-
 std::vector<NameClash> findNameClashes(const std::vector<std::string>& names) {
     std::vector<NameClash> clashes;
     // Keyed without the trailing backslash, so that a file and a folder of one name meet.
     std::unordered_map<std::string, size_t> firstByPath;
     for (size_t i = 0; i < names.size(); ++i) {
-        std::string key = foldedKey(names[i]);
+        std::string key = nameKeyOf(names[i]);
         if (endsInBackslash(names[i])) key.pop_back();
         auto [it, inserted] = firstByPath.emplace(key, i);
         if (inserted) continue;
@@ -62,7 +61,7 @@ std::string folderOf(const std::string& name) {
 }
 
 void KnownFolders::addDirectoryEntry(const std::string& name) {
-    std::string key = foldedKey(name);
+    std::string key = nameKeyOf(name);
     for (size_t i = 1; i < key.size(); ++i) {
         if (key[i] == '\\' && support::isPathSeparatorAt(key, i)) folded_.insert(key.substr(0, i));
     }
@@ -70,7 +69,7 @@ void KnownFolders::addDirectoryEntry(const std::string& name) {
 
 bool KnownFolders::holdsFolderOf(const std::string& fileName) const {
     std::string folder = folderOf(fileName);
-    return folder.empty() || folded_.count(foldedKey(folder)) > 0;
+    return folder.empty() || folded_.count(nameKeyOf(folder)) > 0;
 }
 
 }  // namespace patchkit

@@ -19,6 +19,11 @@ struct NameClash {
     } kind;
 };
 
+// A key that two names share exactly when the updater's record takes them for one another
+// (namesMatch), with '/' read as the '\' Windows reads it for: the same file to the record and
+// to the file system.
+std::string nameKeyOf(const std::string& name);
+
 // Pairs of names that cannot both be carried, each reported once, against its earliest
 // partner. Names are code page 932; a directory name ends in a backslash.
 std::vector<NameClash> findNameClashes(const std::vector<std::string>& names);

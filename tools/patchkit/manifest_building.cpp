@@ -1,5 +1,6 @@
 #include "tools/patchkit/manifest_building.h"
 
+#include "tools/patchkit/entry_totals.h"
 #include "tools/patchkit/field_text.h"
 
 namespace patchkit {
@@ -39,11 +40,9 @@ manifest::UninstallHeader uninstallHeaderOf(const InstallDescription& d, const s
     storeText(header.templateArgument, d.templateArgument);
     storeText(header.shortcutFolderTemplate, d.shortcutFolderTemplate);
     header.entryCount = static_cast<uint32_t>(entries.size());
-    for (const manifest::ManifestEntry& e : entries) {
-        if (manifest::isDirectoryEntry(e)) continue;
-        header.fileCount += 1;
-        header.totalBytes += e.size;
-    }
+    EntryTotals totals = totalsOf(entries.data(), entries.size());
+    header.fileCount = totals.files;
+    header.totalBytes = totals.bytes;
     fillCarried(header.carriedStrings, d.carriedStrings);
     fillShortcuts(header.shortcuts, d.shortcuts);
     return header;

@@ -6,6 +6,7 @@
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
 #include "support/file.h"
+#include "tools/patchkit/entry_totals.h"
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/host_paths.h"
 
@@ -134,20 +135,14 @@ void findManifestProblems(const ManifestImage& image, const std::string& file, F
         // The updater trusts these counters and only ever adjusts them, so a wrong start stays
         // wrong in every later record.
         if (present == h.entryCount) {
-            uint32_t files = 0;
-            uint64_t bytes = 0;
-            for (const manifest::ManifestEntry& e : image.entries) {
-                if (manifest::isDirectoryEntry(e)) continue;
-                files += 1;
-                bytes += e.size;
-            }
-            if (files != h.fileCount) {
+            EntryTotals totals = totalsOf(image.entries.data(), present);
+            if (totals.files != h.fileCount) {
                 findings.warning(file, "UninstallHeader.fileCount",
-                                 "is " + std::to_string(h.fileCount) + "; the entries hold " + std::to_string(files) + " files");
+                                 "is " + std::to_string(h.fileCount) + "; the entries hold " + std::to_string(totals.files) + " files");
             }
-            if (bytes != h.totalBytes) {
+            if (totals.bytes != h.totalBytes) {
                 findings.warning(file, "UninstallHeader.totalBytes",
-                                 "is " + std::to_string(h.totalBytes) + "; the file entries' sizes add up to " + std::to_string(bytes));
+                                 "is " + std::to_string(h.totalBytes) + "; the file entries' sizes add up to " + std::to_string(totals.bytes));
             }
         }
     }

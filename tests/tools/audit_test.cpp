@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "manifest/layouts.h"
+#include "tests/tools/patchkit_runner.h"
+
+namespace {
+
+using patchkit_testing::HostTree;
+using patchkit_testing::Outcome;
+using patchkit_testing::patchkit;
+
+// The sample installation as its installer left it, broken in one way per case.
+class AuditTest : public testing::Test {
+protected:
+    void SetUp() override {
+        tree.write("desc.json", patchkit_testing::kSampleDescription);
+        patchkit_testing::writeSampleTree(tree, "installed");
+        ASSERT_EQ(patchkit({"init-install", tree.path("desc.json"), tree.path("installed")}).status, 0);
+    }
+    Outcome audit() { return patchkit({"audit", tree.path("installed")}); }
+
+    // The record's header, changed in place.
+    void editHeader(const std::function<void(manifest::UninstallHeader&)>& edit) {
+        std::string bytes = tree.read("installed/Uninstallinf.dat");
+        manifest::UninstallHeader header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        edit(header);
+        bytes.replace(0, sizeof header, reinterpret_cast<const char*>(&header), sizeof header);
+        tree.write("installed/Uninstallinf.dat", bytes);
+    }
+    // The record listing Sample.exe a second time, its counters kept in step.
+    void listSampleTwice() {
+        std::string bytes = tree.read("installed/Uninstallinf.dat");
+        manifest::ManifestEntry twice{};
+        std::strcpy(twice.name, "Sample.exe");
+        twice.size = 11;
+        bytes.append(reinterpret_cast<const char*>(&twice), sizeof twice);
+        tree.write("installed/Uninstallinf.dat", bytes);
+        editHeader([](manifest::UninstallHeader& h) {
+            h.entryCount += 1;
+            h.fileCount += 1;
+            h.totalBytes += 11;
+        });
+    }
+
+    HostTree tree;
+};
+
+TEST_F(AuditTest, InstallationAsItsInstallerLeftItAgrees) {
+    Outcome run = audit();
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, tree.path("installed") + ": agrees with its record\n");
+}
+
+TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
+    struct Case {
+        const char* breakage;
+        std::function<void()> breakIt;
+        std::string report;  // the one line expected before the count
+    };
+    const Case cases[] = {
+        {"listed file gone", [&] { tree.remove("installed/Sample.exe"); }, "missing file: Sample.exe (11 bytes in the record)"},
+        {"listed file grown", [&] { tree.write("installed/Sample.exe", "program 1.1.1"); },
+         "size differs: Sample.exe: 13 bytes on disk, 11 in the record"},
+        {"listed folder gone", [&] { tree.remove("installed/empty"); }, "missing folder: empty\\"},
+        {"counter off", [&] { editHeader([](manifest::UninstallHeader& h) { h.totalBytes = 99; }); },
+         "counts differ: totalBytes is 99 in the record; the entries add up to 21"},
+        {"one file listed twice", [&] { listSampleTwice(); },
+         "names clash: Sample.exe: the updater's record takes it for Sample.exe (A-Z match in either case, trail bytes of "
+         "double-byte characters included)"},
+        {"backup beside a listed file", [&] { tree.write("installed/Sample.exe.bak", "program 1.0"); },
+         "backup left: Sample.exe.bak beside Sample.exe"},
+        {"file nobody listed", [&] { tree.write(u8"installed/表/stray.txt", "abc"); }, u8"not listed: 表\\stray.txt (3 bytes)"},
+        {"name the code page lacks", [&] { tree.write(u8"installed/café.txt", "x"); },
+         u8"cannot be listed: café.txt: cannot be named in code page 932: “é” (U+00E9) at character 4 has no code page 932 form"},
+        {"record cut short", [&] { tree.write("installed/Uninstallinf.dat", tree.read("installed/Uninstallinf.dat").substr(0, 6000)); },
+         "record: Uninstallinf.dat: the updater refuses it: file size: file is 6000 bytes; a header and 6 entries take 7136"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        c.breakIt();
+        Outcome run = audit();
+        EXPECT_EQ(run.status, 1) << c.breakage;
+        EXPECT_EQ(run.out, c.report + "\n" + tree.path("installed") + ": 1 disagreement\n") << c.breakage;
+        tree.remove("installed");
+    }
+}
+
+TEST_F(AuditTest, JsonNamesEachDisagreementWithBothSides) {
+    tree.write("installed/Sample.exe", "program 1.1.1");
+    Outcome run = patchkit({"audit", "--json", tree.path("installed")});
+    EXPECT_EQ(run.status, 1);
+    patchkit::Json report = patchkit_testing::jsonOf(run.out);
+    EXPECT_EQ(report["agrees"], false);
+    EXPECT_EQ(report["disagreements"],
+              patchkit::Json::parse(R"([{"kind": "sizeDiffers", "name": "Sample.exe", "inRecord": 11, "onDisk": 13}])"));
+}
+
+}  // namespace

@@ -1,0 +1,159 @@
+#include "tools/patchkit/install_audit.h"
+
+#include <unordered_map>
+
+#include "manifest/manifests.h"
+#include "platform/files.h"
+#include "support/file.h"
+#include "support/multibyte.h"
+#include "tools/patchkit/entry_names.h"
+#include "tools/patchkit/entry_totals.h"
+#include "tools/patchkit/field_text.h"
+#include "tools/patchkit/host_paths.h"
+#include "tools/patchkit/manifest_image.h"
+#include "tools/patchkit/tree_scan.h"
+
+namespace patchkit {
+namespace {
+
+constexpr char kRecordName[] = "Uninstallinf.dat";
+constexpr char kBackupSuffix[] = ".bak";
+
+std::string shown(const std::string& cp932) {
+    std::string utf8;
+    displayTextOf(cp932, utf8);
+    return utf8;
+}
+
+class Audit {
+public:
+    Audit(const std::string& installDirUtf8, Progress& progress) : installDir_(installDirUtf8), progress_(progress) {}
+
+    std::vector<Disagreement> run() {
+        std::string why;
+        if (!filePathOf(installDir_, folder_, why)) {
+            add({Disagreement::RecordUnusable, kRecordName, "", 0, 0, "the installation's path " + why});
+            return found_;
+        }
+        if (folder_.empty() || !support::isPathSeparatorAt(folder_, folder_.size() - 1)) folder_ += '\\';
+        if (!loadRecord()) return found_;
+        checkCounts();
+        checkNames();
+        checkEntries();
+        checkPresent();
+        return found_;
+    }
+
+private:
+    void add(Disagreement disagreement) { found_.push_back(std::move(disagreement)); }
+
+    const manifest::ManifestEntry& entry(uint32_t i) const { return record_.entries()[i]; }
+
+    bool loadRecord() {
+        manifest::LoadResult loaded = manifest::loadUninstallManifest(folder_ + kRecordName, 0, record_);
+        if (loaded == manifest::LoadResult::Loaded) return true;
+        if (loaded == manifest::LoadResult::CannotOpen) {
+            add({Disagreement::RecordUnusable, kRecordName, "", 0, 0, "cannot be opened"});
+            return false;
+        }
+        // The loader says only that it refuses; the tool's own reading of the file says why.
+        ManifestImage image;
+        std::string why;
+        std::string label = joinPath(installDir_, kRecordName);
+        Findings findings;
+        if (readManifestImage(label, KindChoice::Install, image, why)) findManifestProblems(image, label, findings);
+        std::string reasons;
+        for (const Finding& finding : findings.all()) {
+            if (finding.severity != Severity::Error) continue;
+            reasons += (reasons.empty() ? "" : "; ") + finding.field + ": " + finding.reason;
+        }
+        add({Disagreement::RecordUnusable, kRecordName, "", 0, 0, "the updater refuses it: " + (reasons.empty() ? why : reasons)});
+        return false;
+    }
+
+    void checkCounts() {
+        const manifest::UninstallHeader& header = record_.header;
+        EntryTotals totals = totalsOf(record_.entries(), header.entryCount);
+        if (totals.files != header.fileCount) add({Disagreement::CountDiffers, "fileCount", "", header.fileCount, totals.files, ""});
+        if (totals.bytes != header.totalBytes) add({Disagreement::CountDiffers, "totalBytes", "", header.totalBytes, totals.bytes, ""});
+    }
+
+    void checkNames() {
+        std::vector<std::string> names;
+        for (uint32_t i = 0; i < record_.header.entryCount; ++i) names.push_back(entry(i).name);
+        for (const NameClash& clash : findNameClashes(names)) {
+            add({Disagreement::NamesClash, shown(names[clash.second]), shown(names[clash.first]), 0, 0,
+                 describeClash(clash.kind, shown(names[clash.first]))});
+        }
+    }
+
+    // Each listed entry looked up as the updater would find it: through the file service, at
+    // the installation folder joined with the entry's name.
+    void checkEntries() {
+        platform::Files& files = platform::files();
+        uint32_t count = record_.header.entryCount;
+        for (uint32_t i = 0; i < count; ++i) {
+            progress_.show("checking", i + 1, count, "entries");
+            const manifest::ManifestEntry& listed = entry(i);
+            std::string path = folder_ + listed.name;
+            uint32_t attributes = files.getFileAttributes(path.c_str());
+            bool there = attributes != platform::kInvalidFileAttributes;
+            bool isFolder = there && (attributes & platform::kFileAttributeDirectory);
+            if (manifest::isDirectoryEntry(listed)) {
+                if (!isFolder) add({Disagreement::FolderMissing, shown(listed.name), "", 0, 0, there ? "a file is there" : ""});
+                continue;
+            }
+            support::CFile file;
+            if (!there || isFolder || !file.open(path, support::FileOpenMode::Read)) {
+                add({Disagreement::FileMissing, shown(listed.name), "", listed.size, 0,
+                     isFolder ? "a folder is there" : there ? "cannot be opened for reading" : ""});
+            } else if (file.size() != listed.size) {
+                add({Disagreement::SizeDiffers, shown(listed.name), "", listed.size, file.size(), ""});
+            }
+        }
+        progress_.finish();
+    }
+
+    void checkPresent() {
+        std::unordered_map<std::string, uint32_t> listed;
+        for (uint32_t i = record_.header.entryCount; i-- > 0;) listed[nameKeyOf(entry(i).name)] = i;
+
+        Findings findings;
+        ScanOptions options;
+        options.skipAtTop.push_back(kRecordName);
+        std::vector<TreeItem> items = scanTree(installDir_, options, findings, progress_);
+        std::string root = joinPath(installDir_, "");
+        for (const Finding& finding : findings.all()) {
+            std::string relative = finding.file.compare(0, root.size(), root) == 0 ? finding.file.substr(root.size()) : finding.file;
+            add({Disagreement::Unrecordable, relative, "", 0, 0, finding.reason});
+        }
+        for (const TreeItem& item : items) {
+            std::string key = nameKeyOf(item.name);
+            if (listed.count(key)) continue;
+            std::string backedUp = key.substr(0, key.size() - (sizeof kBackupSuffix - 1));
+            auto owner = listed.end();
+            if (!item.directory && key.size() > backedUp.size() && key.compare(backedUp.size(), std::string::npos, kBackupSuffix) == 0) {
+                owner = listed.find(backedUp);
+            }
+            if (owner != listed.end() && !manifest::isDirectoryEntry(entry(owner->second))) {
+                add({Disagreement::BackupLeft, shown(item.name), shown(entry(owner->second).name), 0, item.size, ""});
+            } else {
+                add({Disagreement::NotListed, shown(item.name), "", 0, item.size, ""});
+            }
+        }
+    }
+
+    const std::string& installDir_;
+    Progress& progress_;
+    std::string folder_;  // the installation as the file service takes it, ending in a separator
+    manifest::UninstallManifest record_;
+    std::vector<Disagreement> found_;
+};
+
+}  // namespace
+
+std::vector<Disagreement> auditInstallation(const std::string& installDirUtf8, Progress& progress) {
+    return Audit(installDirUtf8, progress).run();
+}
+
+}  // namespace patchkit
