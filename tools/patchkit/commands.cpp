@@ -6,7 +6,9 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/patchkit/audit_report.h"
+#include "tools/patchkit/dry_run_output.h"
 #include "tools/patchkit/dump.h"
+#include "platform/files.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/install_writer.h"
 #include "tools/patchkit/json_text.h"
@@ -33,6 +35,8 @@ struct Options {
     std::string initTree;
     std::string auditInstall;
     bool auditAsJson = false;
+    DryRunRequest dryRun;
+    bool dryRunAsJson = false;
 };
 
 // Arguments that name nothing usable are a usage error, told before any work starts.
@@ -120,6 +124,27 @@ int runAudit(const Options& o, std::ostream& out, std::ostream& err, Progress& p
     return found.empty() ? kAllWell : kProblemsFound;
 }
 
+int runDryRunCommand(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
+    const DryRunRequest& r = o.dryRun;
+    if (!present(r.packageDirUtf8, true, "PACKAGE_DIR", err) || !present(r.installDirUtf8, true, "INSTALL_DIR", err)) return kUsageError;
+    DryRunFolders folders;
+    std::string why;
+    if (!dryRunFoldersOf(r, folders, why)) {
+        err << "patchkit: " << why << '\n';
+        return kUsageError;
+    }
+    overlay::FilesOverlay files(platform::files(), dryRunLimits(folders));
+    DryRunObservation seen;
+    runDryRun(folders, files, progress, seen);
+    DryRunReport report = reportOf(seen);
+    if (o.dryRunAsJson) {
+        out << jsonText(dryRunJson(r, report));
+    } else {
+        dryRunText(out, r, report);
+    }
+    return report.succeeds ? kAllWell : kProblemsFound;
+}
+
 }  // namespace
 
 int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -163,6 +188,15 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     audit->add_flag("--json", o.auditAsJson, "JSON instead of text");
     audit->footer("Exit status: 0 the installation agrees with its record, 1 it does not, 2 usage error.");
 
+    CLI::App* dryRun = app.add_subcommand("dry-run", "Show what the updater would do with a package on an installation, changing nothing");
+    dryRun->add_option("PACKAGE_DIR", o.dryRun.packageDirUtf8, "Folder holding Updateinf.dat and data/")->required()->type_name("DIR");
+    dryRun->add_option("INSTALL_DIR", o.dryRun.installDirUtf8, "The installed product's folder, holding Uninstallinf.dat")
+        ->required()
+        ->type_name("DIR");
+    dryRun->add_flag("--removal", o.dryRun.removal, "As Update.exe -u: delete the package's files from the installation");
+    dryRun->add_flag("--json", o.dryRunAsJson, "JSON instead of text");
+    dryRun->footer("Exit status: 0 the run would succeed, 1 it would fail, 2 usage error.");
+
     std::vector<const char*> argv{"patchkit"};
     for (const std::string& a : arguments) argv.push_back(a.c_str());
     // CLI11 reports every parse outcome, help included, as an exception; this is the one place
@@ -179,6 +213,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     if (dump->parsed()) return runDump(o, out, err);
     if (check->parsed()) return runCheck(o, out, err, progress);
     if (audit->parsed()) return runAudit(o, out, err, progress);
+    if (dryRun->parsed()) return runDryRunCommand(o, out, err, progress);
     return runInitInstall(o, out, err, progress);
 }
 

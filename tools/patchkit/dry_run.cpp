@@ -1,0 +1,82 @@
+#include "tools/patchkit/dry_run.h"
+
+#include <algorithm>
+
+#include "app/updater.h"
+#include "engine/run_state.h"
+#include "platform/seam.h"
+#include "support/multibyte.h"
+#include "tools/patchkit/dry_run_services.h"
+#include "tools/patchkit/file_transfer.h"
+#include "tools/patchkit/host_paths.h"
+
+namespace patchkit {
+namespace {
+
+constexpr char kRecordName[] = "Uninstallinf.dat";
+constexpr char kUpdateManifestName[] = "Updateinf.dat";
+
+bool folderPathOf(const std::string& utf8, std::string& folder, std::string& why) {
+    if (!filePathOf(utf8, folder, why)) return false;
+    if (folder.empty() || !support::isPathSeparatorAt(folder, folder.size() - 1)) folder += '\\';
+    return true;
+}
+
+}  // namespace
+
+bool dryRunFoldersOf(const DryRunRequest& request, DryRunFolders& folders, std::string& why) {
+    folders.removal = request.removal;
+    return folderPathOf(request.packageDirUtf8, folders.package, why) && folderPathOf(request.installDirUtf8, folders.install, why);
+}
+
+// The record grows by at most one entry per update entry, and the update manifest takes 280
+// bytes per entry too: the record after the run is shorter than the two files together.
+overlay::Limits dryRunLimits(const DryRunFolders& folders) {
+    overlay::Limits limits;
+    uint64_t record = 0, update = 0;
+    sizeOfFile(folders.install + kRecordName, record);
+    sizeOfFile(folders.package + kUpdateManifestName, update);
+    limits.bytesPerFile = std::max(limits.bytesPerFile, record + update);
+    limits.bytesInAll = std::max(limits.bytesInAll, limits.bytesPerFile);
+    return limits;
+}
+
+void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progress& progress, DryRunObservation& seen) {
+    platform::Files& real = platform::files();
+    std::string ignored;
+    readWholeFile(folders.install + kRecordName, seen.recordBefore, ignored);
+
+    files.onChange([&seen](const overlay::Change& change) {
+        RunEvent event{RunEvent::FileChange};
+        event.change = change;
+        seen.timeline.push_back(event);
+    });
+    RecordingUpdaterUi dialogs(seen.timeline, progress);
+    RecordingMessageBoxes messageBoxes(seen.timeline);
+    InstallationRegistry registry(folders.install);
+    PackageProcess process(folders.package + "Update.exe", folders.removal);
+    platform::ScopedService<platform::Files> filesInPlace(files);
+    platform::ScopedService<app::UpdaterUi> dialogsInPlace(dialogs);
+    platform::ScopedService<platform::Ui> messageBoxesInPlace(messageBoxes);
+    platform::ScopedService<platform::Registry> registryInPlace(registry);
+    platform::ScopedService<platform::Process> processInPlace(process);
+
+    engine::resetRunState();
+    app::runUpdater();
+
+    engine::RunState& run = engine::runState();
+    seen.removal = run.RemovalMode;
+    seen.installFolder = run.InstallFolder;
+    seen.recordPath = run.uninstallManifestPath;
+    const manifest::UpdateManifest& update = run.updateManifest;
+    if (update.entries) seen.updateEntries.assign(update.entries.get(), update.entries.get() + update.header.entryCount);
+    for (const manifest::ManifestEntry& entry : seen.updateEntries) {
+        uint32_t attributes = real.getFileAttributes((seen.installFolder + entry.name).c_str());
+        seen.folderBefore.push_back(attributes != platform::kInvalidFileAttributes && (attributes & platform::kFileAttributeDirectory));
+    }
+    if (!seen.recordPath.empty()) files.contentOf(seen.recordPath, seen.recordAfter);
+    engine::resetRunState();
+    files.onChange(nullptr);
+}
+
+}  // namespace patchkit

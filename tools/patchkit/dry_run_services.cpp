@@ -1,0 +1,77 @@
+#include "tools/patchkit/dry_run_services.h"
+
+#include <cstring>
+
+#include "engine/run_state.h"
+#include "manifest/layouts.h"
+
+namespace patchkit {
+
+int RecordingUpdaterUi::runConfirmation() {
+    timeline_.push_back(RunEvent{RunEvent::Confirmation});
+    return 1;
+}
+
+app::ProgressDialog RecordingUpdaterUi::showProgressDialog() {
+    const manifest::UpdateManifest& update = engine::runState().updateManifest;
+    for (uint32_t i = 0; i < update.header.entryCount; ++i) fileEntries_ += !manifest::isDirectoryEntry(update.entries[i]);
+    timeline_.push_back(RunEvent{RunEvent::ProgressShown});
+    return this;
+}
+
+void RecordingUpdaterUi::setStatusText(app::ProgressDialog, const char* text) {
+    RunEvent event{RunEvent::StatusText};
+    event.text = text;
+    timeline_.push_back(event);
+    progress_.show("dry run", ++filesStarted_, fileEntries_, "files");
+}
+
+// The bar's positions say nothing the report needs: every file's copy ends at 100.
+void RecordingUpdaterUi::setProgress(app::ProgressDialog, uint32_t) {}
+
+bool RecordingUpdaterUi::pumpOneMessage() { return false; }
+
+void RecordingUpdaterUi::destroyProgressDialog(app::ProgressDialog) {
+    progress_.finish();
+    timeline_.push_back(RunEvent{RunEvent::ProgressDestroyed});
+}
+
+int RecordingMessageBoxes::messageBox(const char* text, const char* caption, uint32_t) {
+    RunEvent event{RunEvent::MessageBox};
+    event.text = text;
+    event.hasCaption = caption != nullptr;
+    event.caption = caption ? caption : "";
+    timeline_.push_back(event);
+    return 1;
+}
+
+long InstallationRegistry::openKey(platform::RegistryKey, const char*, uint32_t, platform::RegistryKey* result) {
+    *result = this;
+    return platform::kErrorSuccess;
+}
+
+long InstallationRegistry::queryValue(platform::RegistryKey, const char*, uint32_t* type, uint8_t* data, uint32_t* dataSize) {
+    uint32_t size = static_cast<uint32_t>(value_.size() + 1);
+    if (type) *type = platform::kRegSz;
+    if (data && *dataSize < size) {
+        *dataSize = size;
+        return platform::kErrorMoreData;
+    }
+    if (data) std::memcpy(data, value_.c_str(), size);
+    *dataSize = size;
+    return platform::kErrorSuccess;
+}
+
+long InstallationRegistry::closeKey(platform::RegistryKey) { return platform::kErrorSuccess; }
+
+// GetModuleFileNameA cuts a path that does not fit and then returns the buffer's size.
+uint32_t PackageProcess::getModuleFileName(char* buffer, uint32_t size) {
+    if (size == 0) return 0;
+    uint32_t length = static_cast<uint32_t>(modulePath_.size());
+    uint32_t copied = length < size ? length : size - 1;
+    std::memcpy(buffer, modulePath_.data(), copied);
+    buffer[copied] = '\0';
+    return length < size ? length : size;
+}
+
+}  // namespace patchkit
