@@ -1,0 +1,177 @@
+// The dry run against the updater itself: for each package, the dry run on an installation,
+// then the real updater on the very same installation (natively, through the seam, with the
+// confirmation answered OK). What the dry run predicts must be what the real run leaves: every
+// file and folder with its bytes and attributes, the record's bytes, and the messages shown.
+// Any difference is a fault in one of the two.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/updater.h"
+#include "engine/run_state.h"
+#include "platform/seam.h"
+#include "tests/fakes/recording_ui.h"
+#include "tests/fakes/scripted_updater_ui.h"
+#include "tests/tools/patchkit_runner.h"
+#include "tools/patchkit/dry_run_report.h"
+#include "tools/patchkit/dry_run_services.h"
+
+namespace {
+
+using patchkit_testing::HostTree;
+using patchkit_testing::patchkit;
+
+// What a run leaves behind, in a form that shows the difference when two disagree.
+struct Outcome {
+    std::string tree;
+    std::string record;
+    std::string messages;
+};
+
+std::string listing(const std::vector<overlay::TreeItem>& items) {
+    std::ostringstream out;
+    for (const overlay::TreeItem& item : items) {
+        uint32_t attributes = item.attributes & (platform::kFileAttributeReadOnly | platform::kFileAttributeDirectory);
+        out << item.name << " " << item.size << " " << item.digest << " " << attributes << "\n";
+    }
+    return out.str();
+}
+
+class DryRunTest : public testing::Test {
+protected:
+    void SetUp() override {
+        tree.write("desc.json", patchkit_testing::kSampleDescription);
+        patchkit_testing::writeSampleTree(tree, "old");
+        tree.write("old/locked.txt", "locked 1.0");
+        std::filesystem::copy(tree.at("old"), tree.at("new"), std::filesystem::copy_options::recursive);
+    }
+
+    // The installation of the old tree, its record written as an installer would, and the
+    // package from old to new.
+    void prepare(bool since = true) {
+        std::filesystem::copy(tree.at("old"), tree.at("work"), std::filesystem::copy_options::recursive);
+        ASSERT_EQ(patchkit({"init-install", tree.path("desc.json"), tree.path("work")}).status, 0);
+        std::filesystem::permissions(tree.at("work/locked.txt"), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+        std::vector<std::string> make{"make", tree.path("desc.json"), tree.path("new"), tree.path("pkg")};
+        if (since) make.insert(make.end(), {"--since", tree.path("old")});
+        ASSERT_EQ(patchkit(make).status, 0);
+    }
+
+    patchkit::DryRunFolders folders(bool removal) {
+        patchkit::DryRunFolders found;
+        std::string why;
+        EXPECT_TRUE(patchkit::dryRunFoldersOf({tree.path("pkg"), tree.path("work"), removal}, found, why)) << why;
+        return found;
+    }
+
+    // The disk as it is: an overlay that has changed nothing shows it.
+    std::string onDisk(const std::string& folder) {
+        overlay::FilesOverlay untouched(platform::files());
+        std::vector<overlay::TreeItem> items;
+        EXPECT_TRUE(untouched.tree(folder, items));
+        return listing(items);
+    }
+
+    Outcome dryRun(bool removal) {
+        patchkit::DryRunFolders where = folders(removal);
+        overlay::FilesOverlay files(platform::files(), patchkit::dryRunLimits(where));
+        patchkit::DryRunObservation seen;
+        patchkit::runDryRun(where, files, patchkit::Progress::silent(), seen);
+        std::vector<overlay::TreeItem> items;
+        EXPECT_TRUE(files.tree(where.install, items));
+        Outcome predicted{listing(items), seen.recordAfter, ""};
+        for (const patchkit::RunEvent& event : seen.timeline) {
+            if (event.kind == patchkit::RunEvent::MessageBox) predicted.messages += event.caption + "|" + event.text + "\n";
+        }
+        succeeds = patchkit::reportOf(seen).succeeds;
+        return predicted;
+    }
+
+    Outcome realRun(bool removal) {
+        patchkit::DryRunFolders where = folders(removal);
+        fakes::ScriptedUpdaterUi dialogs;
+        fakes::RecordingMessageBoxes boxes;
+        patchkit::InstallationRegistry registry(where.install);
+        patchkit::PackageProcess process(where.package + "Update.exe", removal);
+        platform::ScopedService<platform::Registry> registryInPlace(registry);
+        platform::ScopedService<platform::Process> processInPlace(process);
+        engine::resetRunState();
+        app::runUpdater();
+        engine::resetRunState();
+        Outcome left{onDisk(where.install), tree.read("work/Uninstallinf.dat"), ""};
+        for (const fakes::RecordingMessageBoxes::Box& box : boxes.boxes) left.messages += box.caption + "|" + box.text + "\n";
+        return left;
+    }
+
+    HostTree tree;
+    bool succeeds = false;
+};
+
+TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
+    struct Case {
+        const char* package;
+        std::function<void()> arrange;
+        bool removal;
+        bool succeeds;
+        std::string audit;  // after a successful run: only the backups it leaves disagree
+        std::string auditCount;
+    };
+    const Case cases[] = {
+        {"new and replaced files, a read-only one, new folders, an old backup replaced",
+         [&] {
+             tree.write("new/Sample.exe", "program 2.0");
+             tree.write("new/locked.txt", "locked 2.0 is longer");
+             tree.write(u8"new/新しい/深い/add.txt", "added");
+             tree.write(u8"new/表/追加.txt", "more");
+             prepare();
+             tree.write("work/Sample.exe.bak", "program 0.9");
+         },
+         false, true, "backup left: Sample.exe.bak beside Sample.exe\nbackup left: locked.txt.bak beside locked.txt\n",
+         ": 2 disagreements"},
+        {"removal of installed files",
+         [&] {
+             tree.remove("new");
+             tree.write("new/Sample.exe", tree.read("old/Sample.exe"));
+             tree.write(u8"new/表/ソ.txt", tree.read(u8"old/表/ソ.txt"));
+             prepare(false);
+         },
+         true, true, "", ": agrees with its record"},
+        {"a payload file missing after others went in",
+         [&] {
+             tree.write("new/Sample.exe", "program 2.0");
+             tree.write(u8"new/表/追加.txt", "more");
+             prepare();
+             tree.remove(u8"pkg/data/表/追加.txt");
+         },
+         false, false},
+        {"a path too long for the installation",
+         [&] {
+             tree.write("new/Sample.exe", "program 2.0");
+             tree.write("new/" + std::string(200, 'n') + "/" + std::string(50, 'f'), "far");
+             prepare();
+         },
+         false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.package);
+        c.arrange();
+        std::string before = onDisk(tree.path("work"));
+        Outcome predicted = dryRun(c.removal);
+        EXPECT_EQ(onDisk(tree.path("work")), before) << "the dry run changed the disk";
+        EXPECT_EQ(succeeds, c.succeeds);
+        Outcome left = realRun(c.removal);
+        EXPECT_EQ(predicted.tree, left.tree);
+        EXPECT_TRUE(predicted.record == left.record) << "the records differ";
+        EXPECT_EQ(predicted.messages, left.messages);
+        if (c.succeeds) EXPECT_EQ(patchkit({"audit", tree.path("work")}).out, c.audit + tree.path("work") + c.auditCount + "\n");
+
+        for (const char* folder : {"work", "pkg", "new"}) tree.remove(folder);
+        SetUp();
+    }
+}
+
+}  // namespace
