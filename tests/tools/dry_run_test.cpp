@@ -147,14 +147,14 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              prepare();
              tree.remove(u8"pkg/data/表/追加.txt");
          },
-         false, false},
+         false, false, "", ""},
         {"a path too long for the installation",
          [&] {
              tree.write("new/Sample.exe", "program 2.0");
              tree.write("new/" + std::string(200, 'n') + "/" + std::string(50, 'f'), "far");
              prepare();
          },
-         false, false},
+         false, false, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.package);
@@ -167,7 +167,9 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
         EXPECT_EQ(predicted.tree, left.tree);
         EXPECT_TRUE(predicted.record == left.record) << "the records differ";
         EXPECT_EQ(predicted.messages, left.messages);
-        if (c.succeeds) EXPECT_EQ(patchkit({"audit", tree.path("work")}).out, c.audit + tree.path("work") + c.auditCount + "\n");
+        if (c.succeeds) {
+            EXPECT_EQ(patchkit({"audit", tree.path("work")}).out, c.audit + tree.path("work") + c.auditCount + "\n");
+        }
 
         for (const char* folder : {"work", "pkg", "new"}) tree.remove(folder);
         SetUp();
