@@ -44,6 +44,7 @@ std::string listing(const std::vector<overlay::TreeItem>& items) {
 class DryRunTest : public testing::Test {
 protected:
     void SetUp() override {
+        work = "work";
         tree.write("desc.json", patchkit_testing::kSampleDescription);
         patchkit_testing::writeSampleTree(tree, "old");
         tree.write("old/locked.txt", "locked 1.0");
@@ -53,9 +54,9 @@ protected:
     // The installation of the old tree, its record written as an installer would, and the
     // package from old to new.
     void prepare(bool since = true) {
-        std::filesystem::copy(tree.at("old"), tree.at("work"), std::filesystem::copy_options::recursive);
-        ASSERT_EQ(patchkit({"init-install", tree.path("desc.json"), tree.path("work")}).status, 0);
-        std::filesystem::permissions(tree.at("work/locked.txt"), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+        std::filesystem::copy(tree.at("old"), tree.at(work), std::filesystem::copy_options::recursive);
+        ASSERT_EQ(patchkit({"init-install", tree.path("desc.json"), tree.path(work)}).status, 0);
+        std::filesystem::permissions(tree.at(work + "/locked.txt"), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
         std::vector<std::string> make{"make", tree.path("desc.json"), tree.path("new"), tree.path("pkg")};
         if (since) make.insert(make.end(), {"--since", tree.path("old")});
         ASSERT_EQ(patchkit(make).status, 0);
@@ -64,7 +65,7 @@ protected:
     patchkit::DryRunFolders folders(bool removal) {
         patchkit::DryRunFolders found;
         std::string why;
-        EXPECT_TRUE(patchkit::dryRunFoldersOf({tree.path("pkg"), tree.path("work"), removal}, found, why)) << why;
+        EXPECT_TRUE(patchkit::dryRunFoldersOf({tree.path("pkg"), tree.path(work), removal}, found, why)) << why;
         return found;
     }
 
@@ -102,12 +103,13 @@ protected:
         engine::resetRunState();
         app::runUpdater();
         engine::resetRunState();
-        Outcome left{onDisk(where.install), tree.read("work/Uninstallinf.dat"), ""};
+        Outcome left{onDisk(where.install), tree.read(work + "/Uninstallinf.dat"), ""};
         for (const fakes::RecordingMessageBoxes::Box& box : boxes.boxes) left.messages += box.caption + "|" + box.text + "\n";
         return left;
     }
 
     HostTree tree;
+    std::string work;  // the installation's folder
     bool succeeds = false;
 };
 
@@ -148,10 +150,11 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              tree.remove(u8"pkg/data/表/追加.txt");
          },
          false, false, "", ""},
-        {"a path too long for the installation",
+        {"a path too long for the installation, though not for the package",
          [&] {
+             work += std::string(130, 'w');
              tree.write("new/Sample.exe", "program 2.0");
-             tree.write("new/" + std::string(200, 'n') + "/" + std::string(50, 'f'), "far");
+             tree.write("new/" + std::string(60, 'n') + "/" + std::string(39, 'f'), "far");
              prepare();
          },
          false, false, "", ""},
@@ -159,19 +162,23 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.package);
         c.arrange();
-        std::string before = onDisk(tree.path("work"));
+        std::string before = onDisk(tree.path(work));
         Outcome predicted = dryRun(c.removal);
-        EXPECT_EQ(onDisk(tree.path("work")), before) << "the dry run changed the disk";
+        EXPECT_EQ(onDisk(tree.path(work)), before) << "the dry run changed the disk";
         EXPECT_EQ(succeeds, c.succeeds);
         Outcome left = realRun(c.removal);
         EXPECT_EQ(predicted.tree, left.tree);
         EXPECT_TRUE(predicted.record == left.record) << "the records differ";
         EXPECT_EQ(predicted.messages, left.messages);
         if (c.succeeds) {
-            EXPECT_EQ(patchkit({"audit", tree.path("work")}).out, c.audit + tree.path("work") + c.auditCount + "\n");
+            EXPECT_EQ(patchkit({"audit", tree.path(work)}).out, c.audit + tree.path(work) + c.auditCount + "\n");
         }
 
-        for (const char* folder : {"work", "pkg", "new"}) tree.remove(folder);
+        // Windows removes no read-only file.
+        for (const auto& item : std::filesystem::recursive_directory_iterator(tree.at(work))) {
+            std::filesystem::permissions(item.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        }
+        for (const std::string& folder : {work, std::string("pkg"), std::string("new")}) tree.remove(folder);
         SetUp();
     }
 }
