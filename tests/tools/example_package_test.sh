@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The worked example of tools/patchkit/examples, made, checked and dumped by one build of
-# patchkit, compared byte for byte with the package and dumps committed in fixtures/ (which the
-# native build made). Run natively it pins the native output; run with "wine" it shows that
+# The worked example of tools/patchkit/examples, made, checked, dumped and tried in a dry run by
+# one build of patchkit, compared byte for byte with the package, dumps and report committed in
+# fixtures/ (which the native build made). Run natively it pins the native output; run with "wine" it shows that
 # patchkit.exe makes the same bytes and reads the native build's package the same way.
 #
 #   example_package_test.sh native|wine PATCHKIT SOURCE_DIR
@@ -60,6 +60,15 @@ run init-install "$(at examples/description.json)" "$(at installed)" >/dev/null 
 same "$stage/installed/Uninstallinf.dat" "$stage/fixtures/Uninstallinf.dat" "the written Uninstallinf.dat"
 run dump --json "$(at fixtures/Uninstallinf.dat)" >"$stage/install.json" || fail "dump of Uninstallinf.dat exited with $?"
 same "$stage/install.json" "$stage/fixtures/Uninstallinf.dat.json" "dump --json of the committed Uninstallinf.dat"
+
+# The 1.1 update tried on that installation: the dry run's report, with the folder the files
+# were staged in written as STAGE, is the same from either build, and nothing on disk changes.
+run dry-run "$(at package)" "$(at installed)" >"$stage/dry-run.out" || fail "dry-run exited with $?"
+sed "s|$drive$stage|STAGE|g" "$stage/dry-run.out" >"$stage/dry-run.txt"
+same "$stage/dry-run.txt" "$stage/fixtures/dry-run.txt" "the dry run's report"
+same "$stage/installed/Uninstallinf.dat" "$stage/fixtures/Uninstallinf.dat" "the record after the dry run"
+cmp -s "$stage/installed/Product.exe" "$examples/tree-1.0/Product.exe" || fail "the dry run changed Product.exe"
+[ -e "$stage/installed/Product.exe.bak" ] && fail "the dry run left Product.exe.bak"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "example package: $mode build agrees with the fixtures"
