@@ -15,15 +15,9 @@ using overlay::Change;
 
 constexpr char kBackupSuffix[] = ".bak";
 
-std::string shown(std::string_view cp932) {
-    std::string utf8;
-    displayTextOf(cp932, utf8);
-    return utf8;
-}
-
 template <size_t Width>
 std::string shownField(const char (&field)[Width]) {
-    return shown(fieldBytes(field, Width));
+    return displayText(fieldBytes(field, Width));
 }
 
 bool endsInSeparator(const std::string& path) { return !path.empty() && support::isPathSeparatorAt(path, path.size() - 1); }
@@ -59,7 +53,7 @@ public:
     void read() {
         report_.removal = seen_.removal;
         for (const RunEvent& event : t_) {
-            if (event.kind == RunEvent::MessageBox) report_.messages.push_back({shown(event.text), event.hasCaption, shown(event.caption)});
+            if (event.kind == RunEvent::MessageBox) report_.messages.push_back({displayText(event.text), event.hasCaption, displayText(event.caption)});
         }
         size_t confirmed = indexOf(RunEvent::Confirmation, 0);
         report_.startedUp = confirmed < t_.size();
@@ -73,7 +67,7 @@ public:
         if (shownAt == t_.size()) {
             // The run ended between the confirmation and the progress dialog.
             size_t message = indexOf(RunEvent::MessageBox, confirmed);
-            if (message < t_.size()) report_.stoppedEarly = shown(t_[message].text);
+            if (message < t_.size()) report_.stoppedEarly = displayText(t_[message].text);
             return;
         }
         size_t outcome = indexOf(RunEvent::MessageBox, destroyedAt);
@@ -93,7 +87,7 @@ private:
 
     std::string relative(const std::string& path) const {
         const std::string& folder = seen_.installFolder;
-        return shown(path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path);
+        return displayText(path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path);
     }
 
     const Change* changeAt(size_t i, size_t end) const {
@@ -111,12 +105,12 @@ private:
         if (shownAt < t_.size()) {
             while (const Change* c = changeAt(at, end)) {
                 if (c->kind != Change::FolderMade || !onTheWayTo(c->path, seen_.installFolder)) break;
-                report_.installFolderMade.push_back(shown(c->path));
+                report_.installFolderMade.push_back(displayText(c->path));
                 ++at;
             }
             // The engine checks every path before the first change; a refusal comes first.
             if (at < end && t_[at].kind == RunEvent::MessageBox) {
-                report_.stoppedEarly = shown(t_[at].text);
+                report_.stoppedEarly = displayText(t_[at].text);
                 at = end;
             }
         }
@@ -124,7 +118,7 @@ private:
         for (size_t i = 0; i < seen_.updateEntries.size(); ++i) {
             const manifest::ManifestEntry& entry = seen_.updateEntries[i];
             EntryStep step;
-            step.name = shown(entry.name);
+            step.name = displayText(entry.name);
             if (stopped) {
                 report_.entries.push_back(step);
                 continue;
@@ -173,7 +167,7 @@ private:
             const RunEvent& event = t_[at];
             if (event.kind == RunEvent::MessageBox) {
                 step.outcome = EntryStep::Failed;
-                step.message = shown(event.text);
+                step.message = displayText(event.text);
                 ++at;
                 return false;
             }
@@ -212,13 +206,13 @@ private:
             const RunEvent& event = t_[i];
             if (event.kind == RunEvent::ShortcutLink) {
                 report_.shortcuts.push_back(
-                    {event.made ? ShortcutStep::Made : ShortcutStep::NotMade, shown(event.text), shown(event.target), shown(event.arguments)});
+                    {event.made ? ShortcutStep::Made : ShortcutStep::NotMade, displayText(event.text), displayText(event.target), displayText(event.arguments)});
             }
             if (event.kind != RunEvent::FileChange) continue;
             const Change& c = event.change;
             if (c.path == seen_.recordPath || c.to == seen_.recordPath) report_.recordSaved = true;
             if (c.kind == Change::FileDeleted && c.path.compare(0, folder.size(), folder) != 0) {
-                report_.shortcuts.push_back({ShortcutStep::Deleted, shown(c.path), "", ""});
+                report_.shortcuts.push_back({ShortcutStep::Deleted, displayText(c.path), "", ""});
             }
         }
     }
@@ -234,14 +228,14 @@ private:
             const manifest::ManifestEntry* now = a < after.entries.size() ? &after.entries[a] : nullptr;
             if (old && now && std::strncmp(old->name, now->name, manifest::kNameWidth) == 0) {
                 if (old->size != now->size || old->extra != now->extra) {
-                    report_.recordEntries.push_back({RecordEntryChange::Updated, shown(now->name), old->size, now->size, old->extra, now->extra});
+                    report_.recordEntries.push_back({RecordEntryChange::Updated, displayText(now->name), old->size, now->size, old->extra, now->extra});
                 }
                 ++b, ++a;
             } else if (old) {
-                report_.recordEntries.push_back({RecordEntryChange::Removed, shown(old->name), old->size, 0, old->extra, 0});
+                report_.recordEntries.push_back({RecordEntryChange::Removed, displayText(old->name), old->size, 0, old->extra, 0});
                 ++b;
             } else {
-                report_.recordEntries.push_back({RecordEntryChange::Appended, shown(now->name), 0, now->size, 0, now->extra});
+                report_.recordEntries.push_back({RecordEntryChange::Appended, displayText(now->name), 0, now->size, 0, now->extra});
                 ++a;
             }
         }

@@ -20,6 +20,12 @@ bool cp932Of(std::string_view utf8, std::string& cp932, std::string& why);
 // Code page 932 bytes for display: every byte sequence that is not code page 932 becomes
 // U+FFFD, so the result is always UTF-8. False when anything was replaced.
 bool displayTextOf(std::string_view cp932, std::string& utf8);
+// The same, for showing only.
+inline std::string displayText(std::string_view cp932) {
+    std::string utf8;
+    displayTextOf(cp932, utf8);
+    return utf8;
+}
 
 // The text of a field: its bytes up to the terminator, or the whole width when it has none.
 inline std::string_view fieldBytes(const char* field, size_t width) {

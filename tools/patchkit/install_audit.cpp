@@ -19,12 +19,6 @@ namespace {
 constexpr char kRecordName[] = "Uninstallinf.dat";
 constexpr char kBackupSuffix[] = ".bak";
 
-std::string shown(const std::string& cp932) {
-    std::string utf8;
-    displayTextOf(cp932, utf8);
-    return utf8;
-}
-
 class Audit {
 public:
     Audit(const std::string& installDirUtf8, Progress& progress) : installDir_(installDirUtf8), progress_(progress) {}
@@ -82,8 +76,8 @@ private:
         std::vector<std::string> names;
         for (uint32_t i = 0; i < record_.header.entryCount; ++i) names.push_back(entry(i).name);
         for (const NameClash& clash : findNameClashes(names)) {
-            add({Disagreement::NamesClash, shown(names[clash.second]), shown(names[clash.first]), 0, 0,
-                 describeClash(clash.kind, shown(names[clash.first]))});
+            add({Disagreement::NamesClash, displayText(names[clash.second]), displayText(names[clash.first]), 0, 0,
+                 describeClash(clash.kind, displayText(names[clash.first]))});
         }
     }
 
@@ -100,15 +94,15 @@ private:
             bool there = attributes != platform::kInvalidFileAttributes;
             bool isFolder = there && (attributes & platform::kFileAttributeDirectory);
             if (manifest::isDirectoryEntry(listed)) {
-                if (!isFolder) add({Disagreement::FolderMissing, shown(listed.name), "", 0, 0, there ? "a file is there" : ""});
+                if (!isFolder) add({Disagreement::FolderMissing, displayText(listed.name), "", 0, 0, there ? "a file is there" : ""});
                 continue;
             }
             support::CFile file;
             if (!there || isFolder || !file.open(path, support::FileOpenMode::Read)) {
-                add({Disagreement::FileMissing, shown(listed.name), "", listed.size, 0,
+                add({Disagreement::FileMissing, displayText(listed.name), "", listed.size, 0,
                      isFolder ? "a folder is there" : there ? "cannot be opened for reading" : ""});
             } else if (file.size() != listed.size) {
-                add({Disagreement::SizeDiffers, shown(listed.name), "", listed.size, file.size(), ""});
+                add({Disagreement::SizeDiffers, displayText(listed.name), "", listed.size, file.size(), ""});
             }
         }
         progress_.finish();
@@ -136,9 +130,9 @@ private:
                 owner = listed.find(backedUp);
             }
             if (owner != listed.end() && !manifest::isDirectoryEntry(entry(owner->second))) {
-                add({Disagreement::BackupLeft, shown(item.name), shown(entry(owner->second).name), 0, item.size, ""});
+                add({Disagreement::BackupLeft, displayText(item.name), displayText(entry(owner->second).name), 0, item.size, ""});
             } else {
-                add({Disagreement::NotListed, shown(item.name), "", 0, item.size, ""});
+                add({Disagreement::NotListed, displayText(item.name), "", 0, item.size, ""});
             }
         }
     }
