@@ -16,10 +16,10 @@ namespace overlay {
 // digest only, enough to compare it with a real run but no longer readable.
 struct Limits {
     // A file longer than this keeps only its digest.
-    uint64_t bytesPerFile = uint64_t{64} << 20;
+    uint64_t bytesPerFile = uint64_t{16} << 20;
     // All files together; past it, the files written longest ago keep only their digests, so
     // the latest (the installation's record is written last) keep their bytes.
-    uint64_t bytesInAll = uint64_t{256} << 20;
+    uint64_t bytesInAll = uint64_t{64} << 20;
 };
 
 class FileContent;
