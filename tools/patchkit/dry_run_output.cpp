@@ -3,7 +3,18 @@
 namespace patchkit {
 namespace {
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// On one line: a message's line break is shown as \n.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
 
 const char* mode(const DryRunReport& report) { return report.removal ? "removal" : "update"; }
 
