@@ -17,6 +17,7 @@
 #include "tests/fakes/recording_ui.h"
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/tools/patchkit_runner.h"
+#include "tools/patchkit/dry_run_output.h"
 #include "tools/patchkit/dry_run_report.h"
 #include "tools/patchkit/dry_run_services.h"
 
@@ -88,7 +89,13 @@ protected:
         for (const patchkit::RunEvent& event : seen.timeline) {
             if (event.kind == patchkit::RunEvent::MessageBox) predicted.messages += event.caption + "|" + event.text + "\n";
         }
-        succeeds = patchkit::reportOf(seen).succeeds;
+        patchkit::DryRunReport report = patchkit::reportOf(seen);
+        succeeds = report.succeeds;
+        // What the report says happened to each entry, and what the rollback did.
+        patchkit::Json json = patchkit::dryRunJson({}, report);
+        steps.clear();
+        for (const patchkit::Json& entry : json["entries"]) steps += entry["outcome"].get<std::string>() + " ";
+        for (const patchkit::Json& step : json["rollback"]) steps += "/" + step["action"].get<std::string>() + " ";
         return predicted;
     }
 
@@ -111,6 +118,7 @@ protected:
     HostTree tree;
     std::string work;  // the installation's folder
     bool succeeds = false;
+    std::string steps;
 };
 
 TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
@@ -119,6 +127,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
         std::function<void()> arrange;
         bool removal;
         bool succeeds;
+        std::string steps;
         std::string audit;  // after a successful run: only the backups it leaves disagree
         std::string auditCount;
     };
@@ -132,7 +141,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              prepare();
              tree.write("work/Sample.exe.bak", "program 0.9");
          },
-         false, true, "backup left: Sample.exe.bak beside Sample.exe\nbackup left: locked.txt.bak beside locked.txt\n",
+         false, true, "replaced replaced folderMade folderMade added folderPresent added ", "backup left: Sample.exe.bak beside Sample.exe\nbackup left: locked.txt.bak beside locked.txt\n",
          ": 2 disagreements"},
         {"removal of installed files",
          [&] {
@@ -141,7 +150,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              tree.write(u8"new/表/ソ.txt", tree.read(u8"old/表/ソ.txt"));
              prepare(false);
          },
-         true, true, "", ": agrees with its record"},
+         true, true, "deleted folderSkipped deleted ", "", ": agrees with its record"},
         {"a payload file missing after others went in",
          [&] {
              tree.write("new/Sample.exe", "program 2.0");
@@ -149,7 +158,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              prepare();
              tree.remove(u8"pkg/data/表/追加.txt");
          },
-         false, false, "", ""},
+         false, false, "replaced folderPresent failed /writtenFileDeleted /writtenFileDeleted /backupRestored ", "", ""},
         {"a path too long for the installation, though not for the package",
          [&] {
              work += std::string(130, 'w');
@@ -157,7 +166,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              tree.write("new/" + std::string(60, 'n') + "/" + std::string(39, 'f'), "far");
              prepare();
          },
-         false, false, "", ""},
+         false, false, "notReached notReached notReached ", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.package);
@@ -166,6 +175,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
         Outcome predicted = dryRun(c.removal);
         EXPECT_EQ(onDisk(tree.path(work)), before) << "the dry run changed the disk";
         EXPECT_EQ(succeeds, c.succeeds);
+        EXPECT_EQ(steps, c.steps);
         Outcome left = realRun(c.removal);
         EXPECT_EQ(predicted.tree, left.tree);
         EXPECT_TRUE(predicted.record == left.record) << "the records differ";
