@@ -5,7 +5,9 @@
 #include <string>
 
 #include "manifest/layouts.h"
+#include "tests/fakes/recording_shell.h"
 #include "tests/tools/patchkit_runner.h"
+#include "tools/patchkit/host_paths.h"
 
 namespace {
 
@@ -13,13 +15,18 @@ using patchkit_testing::HostTree;
 using patchkit_testing::Outcome;
 using patchkit_testing::patchkit;
 
-// The sample installation as its installer left it, broken in one way per case.
+// The sample installation as its installer left it, broken in one way per case: its files
+// and record (init-install), and the shortcut it records in a Programs folder of the test's.
 class AuditTest : public testing::Test {
 protected:
     void SetUp() override {
         tree.write("desc.json", patchkit_testing::kSampleDescription);
         patchkit_testing::writeSampleTree(tree, "installed");
         ASSERT_EQ(patchkit({"init-install", tree.path("desc.json"), tree.path("installed")}).status, 0);
+        std::string programs, why;
+        ASSERT_TRUE(patchkit::filePathOf(tree.path("programs"), programs, why));
+        shell.answer(platform::kCsidlPrograms, programs);
+        tree.write(u8"programs/サンプル製品/サンプル製品.lnk", "link");
     }
     Outcome audit() { return patchkit({"audit", tree.path("installed")}); }
 
@@ -48,6 +55,7 @@ protected:
     }
 
     HostTree tree;
+    fakes::RecordingShell shell;
 };
 
 TEST_F(AuditTest, InstallationAsItsInstallerLeftItAgrees) {
@@ -77,6 +85,8 @@ TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
         {"file nobody listed", [&] { tree.write(u8"installed/表/stray.txt", "abc"); }, u8"not listed: 表\\stray.txt (3 bytes)"},
         {"name the code page lacks", [&] { tree.write(u8"installed/café.txt", "x"); },
          u8"cannot be listed: café.txt: cannot be named in code page 932: “é” (U+00E9) at character 4 has no code page 932 form"},
+        {"recorded shortcut gone", [&] { tree.remove(u8"programs/サンプル製品/サンプル製品.lnk"); },
+         u8"missing shortcut: slot 0: (per-user Programs)\\サンプル製品\\サンプル製品.lnk is not there"},
         {"record cut short", [&] { tree.write("installed/Uninstallinf.dat", tree.read("installed/Uninstallinf.dat").substr(0, 6000)); },
          "record: Uninstallinf.dat: the updater refuses it: file size: file is 6000 bytes; a header and 6 entries take 7136"},
     };

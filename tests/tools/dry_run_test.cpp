@@ -1,8 +1,8 @@
 // The dry run against the updater itself: for each package, the dry run on an installation,
 // then the real updater on the very same installation (natively, through the seam, with the
 // confirmation answered OK). What the dry run predicts must be what the real run leaves: every
-// file and folder with its bytes and attributes, the record's bytes, and the messages shown.
-// Any difference is a fault in one of the two.
+// file and folder with its bytes and attributes, the record's bytes, the messages shown and
+// the shortcuts made. Any difference is a fault in one of the two.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,12 +14,14 @@
 #include "app/updater.h"
 #include "engine/run_state.h"
 #include "platform/seam.h"
+#include "tests/fakes/recording_shell.h"
 #include "tests/fakes/recording_ui.h"
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/tools/patchkit_runner.h"
 #include "tools/patchkit/dry_run_output.h"
 #include "tools/patchkit/dry_run_report.h"
 #include "tools/patchkit/dry_run_services.h"
+#include "tools/patchkit/host_paths.h"
 
 namespace {
 
@@ -31,7 +33,13 @@ struct Outcome {
     std::string tree;
     std::string record;
     std::string messages;
+    std::string shortcuts;
 };
+
+std::string shortcutLine(const std::string& link, const std::string& target, const std::string& arguments,
+                         const std::string& folder, int show, bool made) {
+    return link + "|" + target + "|" + arguments + "|" + folder + "|" + std::to_string(show) + (made ? " made\n" : " not made\n");
+}
 
 std::string listing(const std::vector<overlay::TreeItem>& items) {
     std::ostringstream out;
@@ -50,6 +58,13 @@ protected:
         patchkit_testing::writeSampleTree(tree, "old");
         tree.write("old/locked.txt", "locked 1.0");
         std::filesystem::copy(tree.at("old"), tree.at("new"), std::filesystem::copy_options::recursive);
+        // The Programs folders are the test's, and the installer made its shortcut there.
+        for (auto [csidl, folder] : {std::make_pair(platform::kCsidlPrograms, "user"), std::make_pair(platform::kCsidlCommonPrograms, "common")}) {
+            std::string path, why;
+            ASSERT_TRUE(patchkit::filePathOf(tree.path(folder), path, why));
+            shell.answer(csidl, path);
+        }
+        tree.write(u8"user/サンプル製品/サンプル製品.lnk", "made by the installer");
     }
 
     // The installation of the old tree, its record written as an installer would, and the
@@ -85,9 +100,12 @@ protected:
         patchkit::runDryRun(where, files, patchkit::Progress::silent(), seen);
         std::vector<overlay::TreeItem> items;
         EXPECT_TRUE(files.tree(where.install, items));
-        Outcome predicted{listing(items), seen.recordAfter, ""};
+        Outcome predicted{listing(items), seen.recordAfter, "", ""};
         for (const patchkit::RunEvent& event : seen.timeline) {
             if (event.kind == patchkit::RunEvent::MessageBox) predicted.messages += event.caption + "|" + event.text + "\n";
+            if (event.kind == patchkit::RunEvent::ShortcutLink) {
+                predicted.shortcuts += shortcutLine(event.text, event.target, event.arguments, event.workingDirectory, event.showCommand, event.made);
+            }
         }
         patchkit::DryRunReport report = patchkit::reportOf(seen);
         succeeds = report.succeeds;
@@ -110,12 +128,18 @@ protected:
         engine::resetRunState();
         app::runUpdater();
         engine::resetRunState();
-        Outcome left{onDisk(where.install), tree.read(work + "/Uninstallinf.dat"), ""};
+        Outcome left{onDisk(where.install), tree.read(work + "/Uninstallinf.dat"), "", ""};
         for (const fakes::RecordingMessageBoxes::Box& box : boxes.boxes) left.messages += box.caption + "|" + box.text + "\n";
+        for (const fakes::RecordingShell::Link& link : shell.links) {
+            bool made = platform::files().getFileAttributes(link.linkPath.c_str()) != platform::kInvalidFileAttributes;
+            left.shortcuts += shortcutLine(link.linkPath, link.targetPath, link.arguments, link.workingDirectory, link.showCommand, made);
+        }
+        shell.links.clear();
         return left;
     }
 
     HostTree tree;
+    fakes::RecordingShell shell;
     std::string work;  // the installation's folder
     bool succeeds = false;
     std::string steps;
@@ -180,6 +204,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
         EXPECT_EQ(predicted.tree, left.tree);
         EXPECT_TRUE(predicted.record == left.record) << "the records differ";
         EXPECT_EQ(predicted.messages, left.messages);
+        EXPECT_EQ(predicted.shortcuts, left.shortcuts);
         if (c.succeeds) {
             EXPECT_EQ(patchkit({"audit", tree.path(work)}).out, c.audit + tree.path(work) + c.auditCount + "\n");
         }

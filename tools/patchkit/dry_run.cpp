@@ -55,11 +55,17 @@ void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progr
     RecordingMessageBoxes messageBoxes(seen.timeline);
     InstallationRegistry registry(folders.install);
     PackageProcess process(folders.package + "Update.exe", folders.removal);
+    RecordingShell shell(platform::shell(), seen.timeline);
+    seen.userPrograms = shell.specialFolderPath(platform::kCsidlPrograms);
+    seen.commonPrograms = shell.specialFolderPath(platform::kCsidlCommonPrograms);
+    support::ensureTrailingSeparator(seen.userPrograms);
+    support::ensureTrailingSeparator(seen.commonPrograms);
     platform::ScopedService<platform::Files> filesInPlace(files);
     platform::ScopedService<app::UpdaterUi> dialogsInPlace(dialogs);
     platform::ScopedService<platform::Ui> messageBoxesInPlace(messageBoxes);
     platform::ScopedService<platform::Registry> registryInPlace(registry);
     platform::ScopedService<platform::Process> processInPlace(process);
+    platform::ScopedService<platform::Shell> shellInPlace(shell);
 
     engine::resetRunState();
     app::runUpdater();

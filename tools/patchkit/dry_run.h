@@ -35,6 +35,9 @@ struct DryRunObservation {
     bool removal = false;
     std::string installFolder;  // as the updater joined names to it; empty when start-up failed
     std::string recordPath;
+    // The per-user and the all-users Programs folders, with their trailing separators.
+    std::string userPrograms;
+    std::string commonPrograms;
     std::vector<manifest::ManifestEntry> updateEntries;
     // Whether each update entry's path in the installation named a folder before the run.
     std::vector<bool> folderBefore;

@@ -146,7 +146,11 @@ void dryRunText(std::ostream& out, const DryRunRequest& request, const DryRunRep
             out << "  " << counter.field << " " << counter.before << " -> " << counter.after << '\n';
         }
         for (const FieldChange& field : report.recordFields) {
-            out << "  " << field.field << ": " << quoted(field.before) << " -> " << quoted(field.after) << '\n';
+            if (field.isText) {
+                out << "  " << field.field << ": " << quoted(field.before) << " -> " << quoted(field.after) << '\n';
+            } else {
+                out << "  " << field.field << ": " << field.before << " -> " << field.after << '\n';
+            }
         }
     } else {
         out << "record Uninstallinf.dat: left as it is\n";

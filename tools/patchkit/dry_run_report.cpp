@@ -42,8 +42,8 @@ struct RecordImage {
 };
 
 std::string slotText(const manifest::ShortcutSlot& slot) {
-    if (slot.nameTemplate[0] == '\0') return "(unused)";
-    return shownField(slot.nameTemplate) + " -> " + shownField(slot.target);
+    if (slot.nameTemplate[0] == '\0') return "unused";
+    return "\"" + shownField(slot.nameTemplate) + "\" for \"" + shownField(slot.target) + "\"";
 }
 
 class Reader {
@@ -88,6 +88,16 @@ private:
     std::string relative(const std::string& path) const {
         const std::string& folder = seen_.installFolder;
         return displayText(path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path);
+    }
+
+    // A shortcut's path below the Programs folder it lies in, which differs from system to
+    // system.
+    std::string inPrograms(const std::string& path) const {
+        for (const auto& [folder, label] : {std::make_pair(&seen_.userPrograms, "(per-user Programs)\\"),
+                                            std::make_pair(&seen_.commonPrograms, "(all-users Programs)\\")}) {
+            if (!folder->empty() && path.compare(0, folder->size(), *folder) == 0) return label + displayText(path.substr(folder->size()));
+        }
+        return displayText(path);
     }
 
     const Change* changeAt(size_t i, size_t end) const {
@@ -205,14 +215,14 @@ private:
         for (size_t i = outcome; i < t_.size(); ++i) {
             const RunEvent& event = t_[i];
             if (event.kind == RunEvent::ShortcutLink) {
-                report_.shortcuts.push_back(
-                    {event.made ? ShortcutStep::Made : ShortcutStep::NotMade, displayText(event.text), displayText(event.target), displayText(event.arguments)});
+                report_.shortcuts.push_back({event.made ? ShortcutStep::Made : ShortcutStep::NotMade, inPrograms(event.text),
+                                             displayText(event.target), displayText(event.arguments)});
             }
             if (event.kind != RunEvent::FileChange) continue;
             const Change& c = event.change;
             if (c.path == seen_.recordPath || c.to == seen_.recordPath) report_.recordSaved = true;
             if (c.kind == Change::FileDeleted && c.path.compare(0, folder.size(), folder) != 0) {
-                report_.shortcuts.push_back({ShortcutStep::Deleted, displayText(c.path), "", ""});
+                report_.shortcuts.push_back({ShortcutStep::Deleted, inPrograms(c.path), "", ""});
             }
         }
     }
@@ -244,11 +254,11 @@ private:
                                   {"totalBytes", before.header.totalBytes, after.header.totalBytes}};
         for (size_t k = 0; k < manifest::kCarriedStringCount; ++k) {
             std::string old = shownField(before.header.carriedStrings[k]), now = shownField(after.header.carriedStrings[k]);
-            if (old != now) report_.recordFields.push_back({"carriedStrings[" + std::to_string(k) + "]", old, now});
+            if (old != now) report_.recordFields.push_back({"carriedStrings[" + std::to_string(k) + "]", old, now, true});
         }
         for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
             std::string old = slotText(before.header.shortcuts[k]), now = slotText(after.header.shortcuts[k]);
-            if (old != now) report_.recordFields.push_back({"shortcuts[" + std::to_string(k) + "]", old, now});
+            if (old != now) report_.recordFields.push_back({"shortcuts[" + std::to_string(k) + "]", old, now, false});
         }
     }
 

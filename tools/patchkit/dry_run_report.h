@@ -54,6 +54,7 @@ struct RecordEntryChange {
 struct FieldChange {
     std::string field;  // "carriedStrings[0]", "shortcuts[1]"
     std::string before, after;
+    bool isText;        // a text, shown quoted; else a slot, shown as it is
 };
 
 struct CounterChange {

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "app/path_helpers.h"
 #include "engine/run_state.h"
 #include "manifest/layouts.h"
+#include "platform/files.h"
 
 namespace patchkit {
 
@@ -43,6 +45,20 @@ int RecordingMessageBoxes::messageBox(const char* text, const char* caption, uin
     event.caption = caption ? caption : "";
     timeline_.push_back(event);
     return 1;
+}
+
+bool RecordingShell::createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* workingDirectory,
+                                     int showCommand) {
+    uint32_t folder = platform::files().getFileAttributes(app::getParentFolder(linkPath).c_str());
+    RunEvent event{RunEvent::ShortcutLink};
+    event.text = linkPath;
+    event.target = targetPath;
+    event.arguments = arguments ? arguments : "";
+    event.workingDirectory = workingDirectory ? workingDirectory : "";
+    event.showCommand = showCommand;
+    event.made = folder != platform::kInvalidFileAttributes && (folder & platform::kFileAttributeDirectory);
+    timeline_.push_back(event);
+    return event.made;
 }
 
 long InstallationRegistry::openKey(platform::RegistryKey, const char*, uint32_t, platform::RegistryKey* result) {

@@ -5,6 +5,7 @@
 #include "app/updater_ui.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 #include "tools/patchkit/progress.h"
 #include "tools/patchkit/run_timeline.h"
@@ -42,6 +43,21 @@ public:
     int messageBox(const char* text, const char* caption, uint32_t type) override;
 
 private:
+    Timeline& timeline_;
+};
+
+// Shortcuts recorded instead of written. The Programs folders are the system's own; a link is
+// made, as the system's call makes it, only where its folder exists, which during the dry run
+// is asked of the overlay.
+class RecordingShell final : public platform::Shell {
+public:
+    RecordingShell(platform::Shell& real, Timeline& timeline) : real_(real), timeline_(timeline) {}
+    std::string specialFolderPath(int csidl) override { return real_.specialFolderPath(csidl); }
+    bool createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* workingDirectory,
+                         int showCommand) override;
+
+private:
+    platform::Shell& real_;
     Timeline& timeline_;
 };
 

@@ -4,8 +4,10 @@
 
 #include "manifest/manifests.h"
 #include "platform/files.h"
+#include "platform/shell.h"
 #include "support/file.h"
 #include "support/multibyte.h"
+#include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/entry_totals.h"
 #include "tools/patchkit/field_text.h"
@@ -35,6 +37,7 @@ public:
         checkNames();
         checkEntries();
         checkPresent();
+        checkShortcuts();
         return found_;
     }
 
@@ -133,6 +136,29 @@ private:
                 add({Disagreement::BackupLeft, displayText(item.name), displayText(entry(owner->second).name), 0, item.size, ""});
             } else {
                 add({Disagreement::NotListed, displayText(item.name), "", 0, item.size, ""});
+            }
+        }
+    }
+
+    // Each recorded slot's file in the per-user Programs folder, where the updater makes it:
+    // the folder from the installation's template, the name from the slot's, both expanded
+    // with the installation's argument. A template the updater cannot expand names no file.
+    void checkShortcuts() {
+        const manifest::UninstallHeader& header = record_.header;
+        std::string programs = platform::shell().specialFolderPath(platform::kCsidlPrograms);
+        if (programs.empty()) return;
+        support::ensureTrailingSeparator(programs);
+        std::string_view argument = fieldBytes(header.templateArgument, manifest::kHeaderTextWidth);
+        support::ExpandedTemplate folder = support::expandTemplate(fieldBytes(header.shortcutFolderTemplate, manifest::kHeaderTextWidth), argument);
+        if (!folder.usable()) return;
+        for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
+            const manifest::ShortcutSlot& slot = header.shortcuts[k];
+            if (slot.nameTemplate[0] == '\0') continue;
+            support::ExpandedTemplate name = support::expandTemplate(fieldBytes(slot.nameTemplate, sizeof slot.nameTemplate), argument);
+            if (!name.usable()) continue;
+            std::string link = folder.text + name.text + ".lnk";
+            if (platform::files().getFileAttributes((programs + link).c_str()) == platform::kInvalidFileAttributes) {
+                add({Disagreement::ShortcutMissing, "slot " + std::to_string(k), "(per-user Programs)\\" + displayText(link), 0, 0, ""});
             }
         }
     }

@@ -30,6 +30,8 @@ struct RunEvent {
     // ShortcutLink
     std::string target;
     std::string arguments;
+    std::string workingDirectory;
+    int showCommand = 0;
     bool made = false;
 };
 
