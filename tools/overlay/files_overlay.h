@@ -9,7 +9,7 @@
 
 #include "platform/files.h"
 #include "tools/overlay/file_content.h"
-#include "tools/overlay/path_keys.h"
+#include "platform/file_names.h"
 
 namespace overlay {
 
@@ -108,10 +108,10 @@ private:
         Node* node;  // null: a real file or folder that the overlay has not touched
     };
 
-    Found find(const PathKey& path);
+    Found find(const platform::PathKey& path);
     bool hiddenByOverlay(const std::string& key) const;
     bool parentIsFolder(const std::string& key);
-    Node& nodeFor(const PathKey& path, const Found& found, const std::string& productPath);
+    Node& nodeFor(const platform::PathKey& path, const Found& found, const std::string& productPath);
     bool heldOpen(const std::string& key) const;
     Handle* handleOf(platform::FileHandle file) const;
     uint64_t realSizeOf(const std::string& realPath);

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "platform/posix/posix_system.h"
-#include "tools/overlay/path_keys.h"
+#include "platform/file_names.h"
 
-namespace overlay {
+namespace platform {
 namespace {
 
 struct FolderCloser {
@@ -23,7 +23,7 @@ std::string currentFolder() {
 // The host resolves "." and ".." through the file system; they are resolved here by their
 // text, which differs only across symbolic links, and an installation holds none.
 bool pathKeyOf(const std::string& productPath, PathKey& key) {
-    std::string host = platform::posix::hostPathOf(productPath.c_str());
+    std::string host = posix::hostPathOf(productPath.c_str());
     if (host.empty()) return false;
     key.trailingSeparator = host.size() > 1 && host.back() == '/';
     if (host[0] != '/') host = currentFolder() + "/" + host;
@@ -53,7 +53,7 @@ std::string parentKeyOf(const std::string& key) {
     return last == 0 ? "/" : key.substr(0, last);
 }
 
-std::string productPathOfKey(const std::string& key) { return platform::posix::productPathOf(key); }
+std::string productPathOfKey(const std::string& key) { return posix::productPathOf(key); }
 
 bool listRealFolder(const std::string& folderKey, std::vector<RealChild>& children) {
     std::unique_ptr<DIR, FolderCloser> folder(::opendir(folderKey.c_str()));
@@ -71,4 +71,4 @@ bool listRealFolder(const std::string& folderKey, std::vector<RealChild>& childr
     return true;
 }
 
-}  // namespace overlay
+}  // namespace platform

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "tools/overlay/path_keys.h"
+#include "platform/file_names.h"
 
-namespace overlay {
+namespace platform {
 namespace {
 
 struct SearchCloser {
@@ -98,4 +98,4 @@ bool listRealFolder(const std::string& folderKey, std::vector<RealChild>& childr
     return true;
 }
 
-}  // namespace overlay
+}  // namespace platform
