@@ -3,7 +3,9 @@
 # Lays out the worked example's version 1.0 as an installed product (its record made by
 # patchkit init-install, its registry value under HKEY_CURRENT_USER) and the 1.1 update beside
 # Update.exe (patchkit make --since), with one more folder in 1.1 that holds a file of many copy
-# chunks. Update.exe runs inside Wine's virtual desktop, which draws frames and captions as
+# chunks. Before the update, patchkit's dry run (the Windows build, in the same prefix) tells
+# what it will do; after it, patchkit's audit tells whether the installation still agrees
+# with its record. Update.exe runs inside Wine's virtual desktop, which draws frames and captions as
 # Windows does; a probe in the same prefix answers the confirmation with OK, and screenshots
 # of the confirmation, the progress dialog and the outcome go to build/demo/screenshots/.
 # Then it prints what changed: files added and replaced, the .bak files, the Start-menu
@@ -43,6 +45,7 @@ cp -r "$examples/tree-1.0" "$install"
 "$patchkit" make --since "$examples/tree-1.0" "$examples/description.json" "$tree" "$update" \
   --updater "$root/build/$build/app/Update.exe" >"$out/make.log"
 cp "$root/build/$build/tests/e2e/probe/probe.exe" "$case_folder/"
+cp "$root/build/$build/tools/patchkit/patchkit.exe" "$case_folder/"
 # The caption buttons are drawn with the Marlett font, which Debian's fonts-wine installs
 # where this Wine does not look for it; in the prefix's own Fonts folder it is found.
 cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
@@ -97,6 +100,11 @@ listing f >"$out/files.before"
 sums() { (cd "$install" && find . -type f -printf '%P\0' | xargs -0 md5sum | sort -k2); }
 sums >"$out/sums.before"
 
+# What the update will do, told by patchkit's dry run in the same prefix before anything changes,
+# and afterwards whether the installation agrees with its record.
+patchkit_in_prefix() { bash scripts/wine-case.sh run "$prefix" "$case_folder/patchkit.exe" "$@"; }
+patchkit_in_prefix dry-run 'C:\update-1.1' 'C:\サンプル製品' >"$out/dry-run.txt" 2>&1 || true
+
 bash scripts/wine-case.sh run "$prefix" 'C:\update-1.1\Update.exe' >"$out/update.log" 2>&1 &
 updater=$!
 probe find 30000 dump >"$out/confirmation.txt" 2>&1
@@ -124,9 +132,13 @@ listing d >"$out/folders.after"
 listing f >"$out/files.after"
 sums >"$out/sums.after"
 cp "$install/Uninstallinf.dat" "$out/Uninstallinf.after.dat"
+patchkit_in_prefix audit 'C:\サンプル製品' >"$out/audit.txt" 2>&1 || true
 
 echo
 echo "Wine ran build/$build: $WINE_ARCH_REASON."
+echo "Before the update, patchkit's dry run in the prefix said:"
+tr -d '\r' <"$out/dry-run.txt" | sed 's/^/    /'
+echo
 echo "Update.exe found the sample installation at C:\\サンプル製品\\ and asked:"
 texts "$out/confirmation.txt"
 echo "It was answered OK. The progress dialog:"
@@ -159,6 +171,9 @@ echo "The installation's record (Uninstallinf.dat) before:"
 "$patchkit" dump "$out/Uninstallinf.before.dat" --kind install | sed 's/^/    /'
 echo "and after:"
 "$patchkit" dump "$out/Uninstallinf.after.dat" --kind install | sed 's/^/    /'
+echo
+echo "After it, patchkit's audit of the installation says:"
+tr -d '\r' <"$out/audit.txt" | sed 's/^/    /'
 echo
 echo "Screenshots (confirmation, progress, outcome): $shots/"
 ls "$shots" | sed 's/^/    /'
