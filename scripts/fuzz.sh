@@ -18,7 +18,7 @@ cmake --build --preset fuzz -j "$(nproc)"
 # waiting on the disk.
 [ -d /dev/shm ] && export TMPDIR=/dev/shm
 failed=()
-for target in manifest:manifest paths:path templates:template; do
+for target in manifest:manifest paths:path templates:template updates:apply; do
   seeds=${target%%:*} name=${target#*:}_fuzz
   mkdir -p "build/fuzz/corpus/$name" build/fuzz/artifacts
   log=build/fuzz/$name.log

@@ -2,13 +2,15 @@
 # Remakes the seed corpus from manifests that patchkit wrote (tests/tools/fixtures): the update
 # and the installation's record as one manifest_fuzz input, with and without the update's
 # entries, the record's entry names under an installation folder, with both separators, as
-# path_fuzz inputs, and the shortcut templates with the record's argument as template_fuzz
-# inputs. The seeds are committed; run this only when the fixtures change.
+# path_fuzz inputs, the shortcut templates with the record's argument as template_fuzz inputs,
+# and the update alone as apply_fuzz's input. The seeds are committed; run this only when the
+# fixtures change.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fixtures=$here/../tools/fixtures
-rm -rf "$here/corpus" && mkdir -p "$here/corpus/manifest" "$here/corpus/paths" "$here/corpus/templates"
+rm -rf "$here/corpus" && mkdir -p "$here/corpus/manifest" "$here/corpus/paths" "$here/corpus/templates" "$here/corpus/updates"
 cat "$fixtures/Updateinf.dat" "$fixtures/Uninstallinf.dat" >"$here/corpus/manifest/update-and-record"
+cp "$fixtures/Updateinf.dat" "$here/corpus/updates/example-1.1"
 python3 - "$fixtures" "$here/corpus" <<'PY'
 import struct, sys
 fixtures, corpus = sys.argv[1], sys.argv[2]
