@@ -3,11 +3,15 @@
 // twice. Uninstallinf.dat must be the old record or the new one, whole, every time.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <thread>
+
+#include <unistd.h>
 
 #include "tests/e2e/harness/dialog.h"
 #include "tests/e2e/harness/outcome_texts.h"
@@ -87,6 +91,26 @@ void bringUpdate(e2e::UpdatePackage& update, e2e::Session& session) {
     update.addFile("新規.txt", "new file");
 }
 
+// What `patchkit audit` finds in an installation: each kind of disagreement with its count,
+// "agrees" when there is none. The audit's exit status is 0 or 1; 2 would be a usage error.
+std::string auditOf(const std::string& hostFolder) {
+    std::string report = (fs::temp_directory_path() / ("audit-" + std::to_string(::getpid()) + ".txt")).string();
+    std::string command = std::string("'") + UPDATER_E2E_PATCHKIT + "' audit '" + hostFolder + "' >'" + report + "' 2>&1";
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << command;
+    std::ifstream lines(report);
+    std::map<std::string, int> kinds;
+    for (std::string line; std::getline(lines, line);) {
+        size_t colon = line.find(": ");
+        if (colon != std::string::npos && line.compare(0, hostFolder.size(), hostFolder) != 0) ++kinds[line.substr(0, colon)];
+    }
+    fs::remove(report);
+    if (kinds.empty()) return "agrees";
+    std::ostringstream text;
+    for (const auto& [kind, count] : kinds) text << (text.tellp() > 0 ? ", " : "") << count << " " << kind;
+    return text.str();
+}
+
 TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
     bringUpdate(update(), session());
     update().write();
@@ -135,7 +159,8 @@ TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
         int backups = there(at, "表計算.exe.bak") + there(at, "設定.ini.bak");
         std::string state = recordState + ", " + std::to_string(replaced) + " of 4 files new" +
                             (!missing && large != kLarge ? " and the large one partly" : "") + ", " +
-                            std::to_string(backups) + " .bak" + (there(at, "Uninstallinf.tmp") ? ", Uninstallinf.tmp left" : "");
+                            std::to_string(backups) + " .bak" + (there(at, "Uninstallinf.tmp") ? ", Uninstallinf.tmp left" : "") +
+                            "; audit: " + auditOf(session().hostPath(at.folder()));
         std::cout << "[ killed   ] at " << point << ": " << state << std::endl;
         ++states[state];
     }
