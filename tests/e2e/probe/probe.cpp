@@ -160,7 +160,9 @@ bool waitForBox(DWORD timeoutMs) {
              window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (window != current && IsWindowVisible(window) && processes.count(owner) && !hasProgressBar(window)) {
+            // The progress dialog is not a box, but while it is destroyed it loses its bar:
+            // it is hidden before its children go, so visibility is asked after the bar.
+            if (window != current && processes.count(owner) && !hasProgressBar(window) && IsWindowVisible(window)) {
                 current = window;
                 return true;
             }
