@@ -35,6 +35,11 @@ bool joinedPathsFit(const ManifestEntry& entry, bool removal, const std::string&
     return fitsPathBuffer(target + kBackupSuffix) && fitsPathBuffer(dataFolder + entry.name);
 }
 
+// A backup move that failed because the old file is not there: the file is new.
+bool nothingToBackUp(uint32_t moveError) {
+    return moveError == platform::kErrorFileNotFound || moveError == platform::kErrorPathNotFound;
+}
+
 class UpdateRun {
 public:
     UpdateRun(ProgressDialogUi& ui, ProgressDialog dialog, const std::string& installFolder, const std::string& dataFolder)
@@ -88,10 +93,11 @@ private:
             std::string backupPath = targetPath + kBackupSuffix;
             if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
                 journal.backupFiles.push_back(backupPath);
-            } else if (files.getFileAttributes(targetPath.c_str()) != platform::kInvalidFileAttributes) {
-                // The move fails as a matter of course for a file the installation lacks. When
-                // the old file is still there, opening it for writing would empty it with no
-                // copy kept anywhere.
+            } else if (!nothingToBackUp(files.getLastError()) &&
+                       files.getFileAttributes(targetPath.c_str()) != platform::kInvalidFileAttributes) {
+                // The move fails as a matter of course for a file the installation lacks, and
+                // says so: only another failure costs a look-up. When the old file is still
+                // there, opening it for writing would empty it with no copy kept anywhere.
                 showFailure(targetPath, messages::kBackupFailedSuffix);
                 return false;
             }

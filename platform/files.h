@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/system_errors.h"
+
 namespace platform {
 
 // A system file handle. `kInvalidFileHandle` is what a failed `createFile` returns, as
@@ -81,6 +83,10 @@ public:
 
     // RemoveDirectoryA: only an empty folder goes.
     virtual bool removeDirectory(const char* path) = 0;
+
+    // GetLastError: why the last call of this service that failed on the calling thread
+    // failed. Asked right after the failed call, before anything else can overwrite it.
+    virtual uint32_t getLastError() = 0;
 
     static Files* replace(Files* replacement);
 };

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/system_errors.h"
+
 namespace platform {
 
 using RegistryKey = void*;  // HKEY
@@ -10,13 +12,6 @@ inline RegistryKey const kHkeyCurrentUser = reinterpret_cast<RegistryKey>(static
 inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr uint32_t kRegSz = 1;
-
-// Win32 status codes that the registry calls return.
-inline constexpr long kErrorSuccess = 0;
-inline constexpr long kErrorFileNotFound = 2;
-inline constexpr long kErrorAccessDenied = 5;
-inline constexpr long kErrorInvalidHandle = 6;
-inline constexpr long kErrorMoreData = 234;
 
 class Registry {
 public:

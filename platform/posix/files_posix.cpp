@@ -29,6 +29,32 @@ struct OpenFile {
     uint64_t size;
 };
 
+// The calling thread's last error, as the system keeps it per thread.
+thread_local uint32_t lastError = 0;
+
+// The Win32 code for what the host reported in errno.
+uint32_t windowsErrorOf(int error) {
+    switch (error) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES: case EPERM: case EROFS: case EISDIR: return kErrorAccessDenied;
+    case EBADF: return kErrorInvalidHandle;
+    case EEXIST: return kErrorAlreadyExists;
+    case ENOTEMPTY: return kErrorDirNotEmpty;
+    case ENOSPC: case EDQUOT: return 112;  // ERROR_DISK_FULL
+    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case EINVAL: return 87;       // ERROR_INVALID_PARAMETER
+    default: return 31;           // ERROR_GEN_FAILURE
+    }
+}
+
+// Each failing call stores its code and returns its failure value through these.
+bool failed(uint32_t code) {
+    lastError = code;
+    return false;
+}
+bool failedWithErrno() { return failed(windowsErrorOf(errno)); }
+
 bool sharingAllows(const OpenFile& held, uint32_t access, uint32_t share) {
     if ((access & kGenericRead) && !(held.share & kFileShareRead)) return false;
     if ((access & kGenericWrite) && !(held.share & kFileShareWrite)) return false;
@@ -41,7 +67,10 @@ class PosixFiles final : public Files {
 public:
     FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override {
         std::string hostPath = posix::hostPathOf(path);
-        if (hostPath.empty()) return kInvalidFileHandle;
+        if (hostPath.empty()) {
+            failed(kErrorInvalidName);
+            return kInvalidFileHandle;
+        }
 
         // An updater opens two files for every file it brings, so each open costs as few
         // calls as the checks allow: a file this open creates needs none of them, and an
@@ -53,27 +82,38 @@ public:
         if (disposition != kOpenExisting) {
             descriptor = ::open(hostPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
             created = descriptor >= 0;
-            if (!created && errno != EEXIST) return kInvalidFileHandle;
+            if (!created && errno != EEXIST) {
+                failedWithErrno();
+                return kInvalidFileHandle;
+            }
         }
         if (!created) {
             descriptor = ::open(hostPath.c_str(), flags);
-            if (descriptor < 0) return kInvalidFileHandle;
+            if (descriptor < 0) {
+                failedWithErrno();
+                return kInvalidFileHandle;
+            }
         }
 
         struct stat opened {};
-        bool refused = ::fstat(descriptor, &opened) != 0;
-        if (!created && !refused) {
+        uint32_t refusal = ::fstat(descriptor, &opened) != 0 ? windowsErrorOf(errno) : 0;
+        if (!created && !refusal) {
             // The read-only attribute is the missing owner-write bit. Windows refuses write
             // access to such a file for every user; the host lets root through.
-            refused = S_ISDIR(opened.st_mode) || ((access & kGenericWrite) && !(opened.st_mode & S_IWUSR));
+            if (S_ISDIR(opened.st_mode) || ((access & kGenericWrite) && !(opened.st_mode & S_IWUSR))) refusal = kErrorAccessDenied;
             for (const OpenFile* held : open_) {
-                if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(*held, access, share)) refused = true;
+                if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(*held, access, share)) {
+                    refusal = kErrorSharingViolation;
+                }
             }
             // Emptying comes only after the checks, so that a refused open leaves the file whole.
-            if (!refused && disposition == kCreateAlways && opened.st_size != 0) refused = ::ftruncate(descriptor, 0) != 0;
+            if (!refusal && disposition == kCreateAlways && opened.st_size != 0 && ::ftruncate(descriptor, 0) != 0) {
+                refusal = windowsErrorOf(errno);
+            }
         }
-        if (refused) {
+        if (refusal) {
             ::close(descriptor);
+            failed(refusal);
             return kInvalidFileHandle;
         }
         uint64_t size = disposition == kCreateAlways ? 0 : static_cast<uint64_t>(opened.st_size);
@@ -85,12 +125,13 @@ public:
     bool readFile(FileHandle handle, void* buffer, uint32_t count, uint32_t* transferred) override {
         *transferred = 0;
         OpenFile* file = find(handle);
-        if (!file || !(file->access & kGenericRead)) return false;
+        if (!file) return failed(kErrorInvalidHandle);
+        if (!(file->access & kGenericRead)) return failed(kErrorAccessDenied);
         auto* bytes = static_cast<char*>(buffer);
         while (*transferred < count) {
             ssize_t n = ::read(file->descriptor, bytes + *transferred, count - *transferred);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
+            if (n < 0) return failedWithErrno();
             if (n == 0) break;
             *transferred += static_cast<uint32_t>(n);
             file->position += static_cast<uint64_t>(n);
@@ -101,14 +142,15 @@ public:
     bool writeFile(FileHandle handle, const void* buffer, uint32_t count, uint32_t* transferred) override {
         *transferred = 0;
         OpenFile* file = find(handle);
-        if (!file || !(file->access & kGenericWrite)) return false;
+        if (!file) return failed(kErrorInvalidHandle);
+        if (!(file->access & kGenericWrite)) return failed(kErrorAccessDenied);
         auto* bytes = static_cast<const char*>(buffer);
         while (*transferred < count) {
             ssize_t n = ::write(file->descriptor, bytes + *transferred, count - *transferred);
             if (n < 0 && errno == EINTR) continue;
             // A disk that fills up midway: what was stored counts as a short success, and the
             // next write fails, as the system reports it.
-            if (n <= 0) return *transferred > 0;
+            if (n <= 0) return *transferred > 0 || failedWithErrno();
             *transferred += static_cast<uint32_t>(n);
             file->position += static_cast<uint64_t>(n);
             if (file->position > file->size) file->size = file->position;
@@ -126,6 +168,7 @@ public:
             if (known) file->size = static_cast<uint64_t>(status.st_size);
         }
         if (!known) {
+            file ? failedWithErrno() : failed(kErrorInvalidHandle);
             if (high) *high = 0;
             return 0xFFFFFFFFu;
         }
@@ -135,7 +178,10 @@ public:
 
     uint32_t setFilePointer(FileHandle handle, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) override {
         OpenFile* file = find(handle);
-        if (!file) return 0xFFFFFFFFu;
+        if (!file) {
+            failed(kErrorInvalidHandle);
+            return 0xFFFFFFFFu;
+        }
         int64_t distance = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
                                                                static_cast<uint32_t>(distanceLow))
                                         : static_cast<int64_t>(distanceLow);
@@ -143,7 +189,10 @@ public:
         if (method != kFileCurrent || distance != 0) {
             int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : SEEK_END;
             position = ::lseek(file->descriptor, static_cast<off_t>(distance), whence);
-            if (position < 0) return 0xFFFFFFFFu;
+            if (position < 0) {
+                failedWithErrno();
+                return 0xFFFFFFFFu;
+            }
             file->position = static_cast<uint64_t>(position);
         }
         if (distanceHigh) *distanceHigh = static_cast<int32_t>(static_cast<uint64_t>(position) >> 32);
@@ -159,19 +208,28 @@ public:
                 return true;
             }
         }
-        return false;
+        return failed(kErrorInvalidHandle);
     }
 
     bool flushFileBuffers(FileHandle handle) override {
         // fsync would take a read-only descriptor too; Windows wants write access.
         OpenFile* file = find(handle);
-        return file && (file->access & kGenericWrite) && ::fsync(file->descriptor) == 0;
+        if (!file) return failed(kErrorInvalidHandle);
+        if (!(file->access & kGenericWrite)) return failed(kErrorAccessDenied);
+        return ::fsync(file->descriptor) == 0 || failedWithErrno();
     }
 
     uint32_t getFileAttributes(const char* path) override {
         struct stat status {};
         std::string hostPath = posix::hostPathOf(path);
-        if (hostPath.empty() || ::stat(hostPath.c_str(), &status) != 0) return kInvalidFileAttributes;
+        if (hostPath.empty()) {
+            failed(kErrorInvalidName);
+            return kInvalidFileAttributes;
+        }
+        if (::stat(hostPath.c_str(), &status) != 0) {
+            failedWithErrno();
+            return kInvalidFileAttributes;
+        }
         uint32_t attributes = 0;
         if (S_ISDIR(status.st_mode)) attributes |= kFileAttributeDirectory;
         if (!(status.st_mode & S_IWUSR)) attributes |= kFileAttributeReadOnly;
@@ -181,46 +239,58 @@ public:
     bool setFileAttributes(const char* path, uint32_t attributes) override {
         struct stat status {};
         std::string hostPath = posix::hostPathOf(path);
-        if (hostPath.empty() || ::stat(hostPath.c_str(), &status) != 0) return false;
+        if (hostPath.empty()) return failed(kErrorInvalidName);
+        if (::stat(hostPath.c_str(), &status) != 0) return failedWithErrno();
         mode_t mode = status.st_mode & 07777;
         mode_t wanted = (attributes & kFileAttributeReadOnly) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
-        return wanted == mode || ::chmod(hostPath.c_str(), wanted) == 0;
+        return wanted == mode || ::chmod(hostPath.c_str(), wanted) == 0 || failedWithErrno();
     }
 
     bool moveFileReplace(const char* from, const char* to) override {
         std::string hostFrom = posix::hostPathOf(from);
         std::string hostTo = posix::hostPathOf(to);
-        if (hostFrom.empty() || hostTo.empty()) return false;
-        if (heldOpen(hostFrom) || heldOpen(hostTo)) return false;
+        if (hostFrom.empty() || hostTo.empty()) return failed(kErrorInvalidName);
+        // The system answers a held file with a sharing violation, and a held name to replace
+        // with access denied.
+        if (heldOpen(hostFrom)) return failed(kErrorSharingViolation);
+        if (heldOpen(hostTo)) return failed(kErrorAccessDenied);
         // Most moves go to a free name (a first backup): one call that refuses to replace does
         // those. Only a name that is taken needs Windows's refusals checked: rename(2) would
         // replace a folder or a read-only file.
         if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno != EEXIST && errno != EINVAL) return false;
+        if (errno != EEXIST && errno != EINVAL) return failedWithErrno();
         struct stat existing {};
-        if (::stat(hostTo.c_str(), &existing) == 0 && (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))) return false;
-        return ::rename(hostFrom.c_str(), hostTo.c_str()) == 0;
+        if (::stat(hostTo.c_str(), &existing) == 0 && (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))) {
+            return failed(kErrorAccessDenied);
+        }
+        return ::rename(hostFrom.c_str(), hostTo.c_str()) == 0 || failedWithErrno();
     }
 
     bool deleteFile(const char* path) override {
         struct stat status {};
         std::string hostPath = posix::hostPathOf(path);
-        if (hostPath.empty() || ::lstat(hostPath.c_str(), &status) != 0) return false;
+        if (hostPath.empty()) return failed(kErrorInvalidName);
+        if (::lstat(hostPath.c_str(), &status) != 0) return failedWithErrno();
         // Windows refuses a read-only file for every user; the host would let anyone with a
         // writable folder unlink it.
-        if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR) || heldOpen(hostPath)) return false;
-        return ::unlink(hostPath.c_str()) == 0;
+        if (S_ISDIR(status.st_mode) || !(status.st_mode & S_IWUSR)) return failed(kErrorAccessDenied);
+        if (heldOpen(hostPath)) return failed(kErrorSharingViolation);
+        return ::unlink(hostPath.c_str()) == 0 || failedWithErrno();
     }
 
     bool createDirectory(const char* path) override {
         std::string hostPath = posix::hostPathOf(path);
-        return !hostPath.empty() && ::mkdir(hostPath.c_str(), 0777) == 0;
+        if (hostPath.empty()) return failed(kErrorInvalidName);
+        return ::mkdir(hostPath.c_str(), 0777) == 0 || failedWithErrno();
     }
 
     bool removeDirectory(const char* path) override {
         std::string hostPath = posix::hostPathOf(path);
-        return !hostPath.empty() && ::rmdir(hostPath.c_str()) == 0;
+        if (hostPath.empty()) return failed(kErrorInvalidName);
+        return ::rmdir(hostPath.c_str()) == 0 || failedWithErrno();
     }
+
+    uint32_t getLastError() override { return lastError; }
 
 private:
     // Whether a handle of this process holds the file. No handle shares deletion, so a held

@@ -46,6 +46,7 @@ public:
     bool deleteFile(const char* path) override { return DeleteFileA(path) != FALSE; }
     bool createDirectory(const char* path) override { return CreateDirectoryA(path, nullptr) != FALSE; }
     bool removeDirectory(const char* path) override { return RemoveDirectoryA(path) != FALSE; }
+    uint32_t getLastError() override { return GetLastError(); }
 };
 
 }  // namespace

@@ -132,10 +132,15 @@ TEST_P(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
     folder.writeBytes("full\\inside.txt", "x");
     EXPECT_FALSE(files.removeDirectory((folder / "full").c_str()));
     EXPECT_FALSE(files.createDirectory((folder / "full").c_str()));
+    // A backup move tells a file that is not there from one it may not move by the error alone.
     EXPECT_FALSE(files.moveFileReplace((folder / "missing.bin").c_str(), (folder / "other.bin").c_str()));
+    EXPECT_EQ(files.getLastError(), kErrorFileNotFound);
     folder.writeBytes("held.bin", "held");
     ASSERT_NE(openForRead("held.bin"), kInvalidFileHandle);
     EXPECT_FALSE(files.moveFileReplace((folder / "full\\inside.txt").c_str(), (folder / "held.bin").c_str()));
+    EXPECT_EQ(files.getLastError(), kErrorAccessDenied);
+    EXPECT_FALSE(files.moveFileReplace((folder / "held.bin").c_str(), (folder / "other.bin").c_str()));
+    EXPECT_EQ(files.getLastError(), kErrorSharingViolation);
 
     EXPECT_EQ(readBack("locked.bin"), "keep");
     EXPECT_EQ(readBack("full\\inside.txt"), "x");

@@ -11,13 +11,15 @@ namespace fakes {
 
 // Passes every call through to the files service it replaced, records it, and fails the
 // calls a test chooses: `failCall("writeFile", 2)` makes the second writeFile fail (0 means
-// every one). Every call but closeHandle can be failed: a failed close would leak the real
+// every one), with access denied as its last error unless the test names another. Every call but closeHandle can be failed: a failed close would leak the real
 // handle, and nothing reads its result. While it lives, it is the files service.
 class RecordingFiles final : public platform::Files {
 public:
     RecordingFiles() : real_(platform::files()), scope_(*this) {}
 
-    void failCall(const std::string& name, int nth = 0) { failures_.push_back({name, nth}); }
+    void failCall(const std::string& name, int nth = 0, uint32_t error = platform::kErrorAccessDenied) {
+        failures_.push_back({name, nth, error});
+    }
     // writeFile stores at most this many bytes per call, and reports success, as a disk that
     // fills up midway does.
     void limitWrites(uint32_t bytes) { writeLimit_ = bytes; }
@@ -105,21 +107,24 @@ public:
         if (record("removeDirectory", path)) return false;
         return real_.removeDirectory(path);
     }
+    uint32_t getLastError() override { return chosenError_ ? chosenError_ : real_.getLastError(); }
 
 private:
     struct Failure {
         std::string name;
         int nth;
+        uint32_t error;
     };
 
     // Records the call; true when the test chose to fail it.
     bool record(const std::string& name, const std::string& path, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) {
         calls.push_back({name, path, a, b, c});
         int seen = count(name);
+        chosenError_ = 0;
         for (const Failure& failure : failures_) {
-            if (failure.name == name && (failure.nth == 0 || failure.nth == seen)) return true;
+            if (failure.name == name && (failure.nth == 0 || failure.nth == seen)) chosenError_ = failure.error;
         }
-        return false;
+        return chosenError_ != 0;
     }
 
     platform::Files& real_;
@@ -128,6 +133,7 @@ private:
     std::map<platform::FileHandle, std::string> openPaths_;  // so that a close names its file
     uint32_t writeLimit_ = 0xFFFFFFFFu;
     bool wineMoves_ = false;
+    uint32_t chosenError_ = 0;  // the last error of the call a test failed, until the next call
 };
 
 }  // namespace fakes

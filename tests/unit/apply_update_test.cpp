@@ -123,6 +123,18 @@ TEST(ApplyUpdate, AFailedEntryEndsTheRunWithOneMessageNamingItInFull) {
     }
 }
 
+// Most files of an update are new: their backup move fails for want of a file, and that
+// failure alone must tell so, without a look-up per file.
+TEST(ApplyUpdate, ANewFileIsToldByItsFailedBackupMoveAlone) {
+    EngineRun run({entry("new.txt", 3)}, {});
+    run.folder.writeBytes("data\\new.txt", "new");
+    fakes::RecordingFiles files;
+    ASSERT_TRUE(run.apply());
+    EXPECT_EQ(files.count("moveFileReplace"), 1);
+    for (const auto& call : files.calls) EXPECT_FALSE(call.name == "getFileAttributes" && call.path == run.install + "new.txt");
+    EXPECT_EQ(run.folder.readBytes("install\\new.txt"), "new");
+}
+
 TEST(ApplyUpdate, AFileListedTwiceKeepsTheBackupFromBeforeTheUpdate) {
     EngineRun twice({entry("same.txt", 3), entry("same.txt", 3)}, {});
     twice.folder.writeBytes("install\\same.txt", "before");

@@ -10,6 +10,10 @@ namespace {
 
 using namespace platform;
 
+// Codes only the overlay's own refusals give.
+constexpr uint32_t kErrorReadFault = 30;      // a real file's bytes could not be read
+constexpr uint32_t kErrorNegativeSeek = 131;  // ERROR_NEGATIVE_SEEK
+
 bool sharingAllows(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
     if ((access & kGenericRead) && !(heldShare & kFileShareRead)) return false;
     if ((access & kGenericWrite) && !(heldShare & kFileShareWrite)) return false;
@@ -124,15 +128,20 @@ FilesOverlay::Handle* FilesOverlay::handleOf(FileHandle file) const {
 
 FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) {
     PathKey key;
-    if (!pathKeyOf(path, key) || key.trailingSeparator) return kInvalidFileHandle;
+    auto refused = [&](uint32_t code) {
+        fail(code);
+        return kInvalidFileHandle;
+    };
+    if (!pathKeyOf(path, key) || key.trailingSeparator) return refused(kErrorInvalidName);
     Found found = find(key);
-    if (found.state == State::Folder) return kInvalidFileHandle;
+    if (found.state == State::Folder) return refused(kErrorAccessDenied);
     bool exists = found.state == State::File;
-    if (!exists && (disposition == kOpenExisting || !parentIsFolder(key.key))) return kInvalidFileHandle;
+    if (!exists && !parentIsFolder(key.key)) return refused(kErrorPathNotFound);
+    if (!exists && disposition == kOpenExisting) return refused(kErrorFileNotFound);
     // The read-only attribute refuses write access to everyone, as Windows does.
-    if (exists && (access & kGenericWrite) && (found.attributes & kFileAttributeReadOnly)) return kInvalidFileHandle;
+    if (exists && (access & kGenericWrite) && (found.attributes & kFileAttributeReadOnly)) return refused(kErrorAccessDenied);
     for (const std::unique_ptr<Handle>& held : handles_) {
-        if (held->key == key.key && !sharingAllows(held->access, held->share, access, share)) return kInvalidFileHandle;
+        if (held->key == key.key && !sharingAllows(held->access, held->share, access, share)) return refused(kErrorSharingViolation);
     }
 
     Node& node = nodeFor(key, found, path);
@@ -154,10 +163,11 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
 bool FilesOverlay::readFile(FileHandle file, void* buffer, uint32_t count, uint32_t* transferred) {
     *transferred = 0;
     Handle* handle = handleOf(file);
-    if (!handle || !(handle->access & kGenericRead)) return false;
+    if (!handle) return fail(kErrorInvalidHandle);
+    if (!(handle->access & kGenericRead)) return fail(kErrorAccessDenied);
     uint64_t size = handle->content->size();
     uint32_t available = handle->position >= size ? 0 : static_cast<uint32_t>(std::min<uint64_t>(count, size - handle->position));
-    if (available > 0 && !handle->content->read(handle->position, buffer, available)) return false;
+    if (available > 0 && !handle->content->read(handle->position, buffer, available)) return fail(kErrorReadFault);
     handle->position += available;
     *transferred = available;
     return true;
@@ -166,7 +176,8 @@ bool FilesOverlay::readFile(FileHandle file, void* buffer, uint32_t count, uint3
 bool FilesOverlay::writeFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) {
     *transferred = 0;
     Handle* handle = handleOf(file);
-    if (!handle || !(handle->access & kGenericWrite)) return false;
+    if (!handle) return fail(kErrorInvalidHandle);
+    if (!(handle->access & kGenericWrite)) return fail(kErrorAccessDenied);
     handle->content->write(handle->position, buffer, count);
     handle->position += count;
     handle->wrote = true;
@@ -176,6 +187,7 @@ bool FilesOverlay::writeFile(FileHandle file, const void* buffer, uint32_t count
 
 uint32_t FilesOverlay::getFileSize(FileHandle file, uint32_t* high) {
     Handle* handle = handleOf(file);
+    if (!handle) fail(kErrorInvalidHandle);
     uint64_t size = handle ? handle->content->size() : 0;
     if (high) *high = static_cast<uint32_t>(size >> 32);
     return handle ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
@@ -183,13 +195,19 @@ uint32_t FilesOverlay::getFileSize(FileHandle file, uint32_t* high) {
 
 uint32_t FilesOverlay::setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) {
     Handle* handle = handleOf(file);
-    if (!handle) return 0xFFFFFFFFu;
+    if (!handle) {
+        fail(kErrorInvalidHandle);
+        return 0xFFFFFFFFu;
+    }
     int64_t distance = distanceHigh ? static_cast<int64_t>((uint64_t{static_cast<uint32_t>(*distanceHigh)} << 32) | static_cast<uint32_t>(distanceLow))
                                     : int64_t{distanceLow};
     int64_t origin = method == kFileBegin ? 0 : method == kFileCurrent ? static_cast<int64_t>(handle->position)
                                                                        : static_cast<int64_t>(handle->content->size());
     int64_t position = origin + distance;
-    if (position < 0) return 0xFFFFFFFFu;
+    if (position < 0) {
+        fail(kErrorNegativeSeek);
+        return 0xFFFFFFFFu;
+    }
     handle->position = static_cast<uint64_t>(position);
     if (distanceHigh) *distanceHigh = static_cast<int32_t>(handle->position >> 32);
     return static_cast<uint32_t>(handle->position);
@@ -209,27 +227,34 @@ bool FilesOverlay::closeHandle(FileHandle file) {
         }
         return true;
     }
-    return false;
+    return fail(kErrorInvalidHandle);
 }
 
 bool FilesOverlay::flushFileBuffers(FileHandle file) {
     Handle* handle = handleOf(file);
-    return handle && (handle->access & kGenericWrite);
+    if (!handle) return fail(kErrorInvalidHandle);
+    return (handle->access & kGenericWrite) || fail(kErrorAccessDenied);
 }
 
 uint32_t FilesOverlay::getFileAttributes(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return kInvalidFileAttributes;
+    if (!pathKeyOf(path, key)) {
+        fail(kErrorInvalidName);
+        return kInvalidFileAttributes;
+    }
     Found found = find(key);
-    if (found.state == State::Missing) return kInvalidFileAttributes;
+    if (found.state == State::Missing) {
+        fail(kErrorFileNotFound);
+        return kInvalidFileAttributes;
+    }
     return shown(found.attributes, found.state == State::Folder);
 }
 
 bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return false;
+    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
-    if (found.state == State::Missing) return false;
+    if (found.state == State::Missing) return fail(kErrorFileNotFound);
     bool folder = found.state == State::Folder;
     Node& node = nodeFor(key, found, path);
     uint32_t before = shown(node.attributes, folder);
@@ -245,19 +270,23 @@ bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
 
 bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
     PathKey source, target;
-    if (!pathKeyOf(from, source) || !pathKeyOf(to, target) || target.trailingSeparator) return false;
+    if (!pathKeyOf(from, source) || !pathKeyOf(to, target) || target.trailingSeparator) return fail(kErrorInvalidName);
     Found moving = find(source);
-    if (moving.state != State::File || heldOpen(source.key)) return false;
+    if (moving.state == State::Missing) return fail(kErrorFileNotFound);
+    if (moving.state == State::Folder) return fail(kErrorAccessDenied);
+    if (heldOpen(source.key)) return fail(kErrorSharingViolation);
     Found replaced = find(target);
     // Windows refuses to replace a folder or a read-only file.
-    if (replaced.state == State::Folder) return false;
-    if (replaced.state == State::File && ((replaced.attributes & kFileAttributeReadOnly) || heldOpen(target.key))) return false;
+    if (replaced.state == State::Folder) return fail(kErrorAccessDenied);
+    if (replaced.state == State::File && (replaced.attributes & kFileAttributeReadOnly)) return fail(kErrorAccessDenied);
+    // As the system answers: access denied for a held name to replace.
+    if (replaced.state == State::File && heldOpen(target.key)) return fail(kErrorAccessDenied);
     if (source.key == target.key) {
         // The same file under another spelling: only the name's letter case changes.
         nodeFor(source, moving, from).name = leafOf(to);
         return true;
     }
-    if (replaced.state == State::Missing && !parentIsFolder(target.key)) return false;
+    if (replaced.state == State::Missing && !parentIsFolder(target.key)) return fail(kErrorPathNotFound);
 
     Node& old = nodeFor(source, moving, from);
     Node moved = old;
@@ -275,9 +304,11 @@ bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
 
 bool FilesOverlay::deleteFile(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return false;
+    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
-    if (found.state != State::File || (found.attributes & kFileAttributeReadOnly) || heldOpen(key.key)) return false;
+    if (found.state == State::Missing) return fail(kErrorFileNotFound);
+    if (found.state == State::Folder || (found.attributes & kFileAttributeReadOnly)) return fail(kErrorAccessDenied);
+    if (heldOpen(key.key)) return fail(kErrorSharingViolation);
     Node& node = nodeFor(key, found, path);
     node.state = State::Missing;
     node.attributes = 0;
@@ -288,10 +319,11 @@ bool FilesOverlay::deleteFile(const char* path) {
 
 bool FilesOverlay::createDirectory(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return false;
+    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
     key.trailingSeparator = false;
     Found found = find(key);
-    if (found.state != State::Missing || !parentIsFolder(key.key)) return false;
+    if (found.state != State::Missing) return fail(kErrorAlreadyExists);
+    if (!parentIsFolder(key.key)) return fail(kErrorPathNotFound);
     Node& node = nodeFor(key, found, path);
     node.state = State::Folder;
     node.opaque = true;
@@ -303,9 +335,10 @@ bool FilesOverlay::createDirectory(const char* path) {
 
 bool FilesOverlay::removeDirectory(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return false;
+    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
-    if (found.state != State::Folder || !visibleChildren(key.key).empty()) return false;
+    if (found.state != State::Folder) return fail(kErrorFileNotFound);
+    if (!visibleChildren(key.key).empty()) return fail(kErrorDirNotEmpty);
     Node& node = nodeFor(key, found, path);
     node.state = State::Missing;
     node.opaque = false;

@@ -71,6 +71,7 @@ public:
     bool deleteFile(const char* path) override;
     bool createDirectory(const char* path) override;
     bool removeDirectory(const char* path) override;
+    uint32_t getLastError() override { return lastError_; }
 
     // Told of every change as it is made, in order.
     void onChange(std::function<void(const Change&)> observer) { observer_ = std::move(observer); }
@@ -118,12 +119,18 @@ private:
     std::vector<Child> visibleChildren(const std::string& folderKey);
     void listInto(const std::string& folderKey, const std::string& prefix, std::vector<TreeItem>& items);
     void tell(Change change);
+    // Stores why the call fails, as the system does for GetLastError, and returns false.
+    bool fail(uint32_t code) {
+        lastError_ = code;
+        return false;
+    }
 
     platform::Files& real_;
     ContentStore store_;
     std::map<std::string, Node> nodes_;  // by key: only what the overlay changed or opened
     std::vector<std::unique_ptr<Handle>> handles_;
     std::function<void(const Change&)> observer_;
+    uint32_t lastError_ = 0;
 };
 
 }  // namespace overlay
