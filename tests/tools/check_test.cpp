@@ -140,6 +140,21 @@ TEST_F(CheckTest, FileAndFolderOfOneNameAreAnError) {
         << run.out;
 }
 
+TEST_F(CheckTest, AnEntryAtAnotherEntrysBackupNameIsToldByItsPlaceInTheList) {
+    entries.insert(entries.begin(), named("later.txt.BAK", 1));
+    entries.push_back(named("later.txt", 1));
+    entries.push_back(named("sample.exe.bak", 1));
+    save();
+    for (const char* name : {"later.txt.BAK", "later.txt", "sample.exe.bak"}) tree.write(std::string("pkg/data/") + name, "x");
+    Outcome run = check();
+    EXPECT_EQ(run.status, 1);
+    std::string found = findingsOf(run);
+    EXPECT_NE(found.find("error: " + manifestPrefix() + "entry 0 name: is where the old file of entry 7 (later.txt), listed later, is kept"),
+              std::string::npos) << found;
+    EXPECT_NE(found.find("warning: " + manifestPrefix() + "entry 8 name: is where the old file of entry 1 (Sample.exe) is kept"),
+              std::string::npos) << found;
+}
+
 TEST_F(CheckTest, FileWithoutItsFolderEntryEarlierIsAWarning) {
     // data.bin before its folder's entry: the folder would not exist yet when it is copied.
     std::swap(entries[4], entries[5]);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "manifest/manifest_problems.h"
@@ -151,6 +152,41 @@ struct Checker {
         }
     }
 
+    // A replaced file's old content is kept under its name with ".bak" added. A package that
+    // carries that name too makes the two meet. Listed after the file, the entry moves the
+    // kept content on to a ".bak.bak" name, where a rollback cannot find it. Listed before,
+    // its fresh copy is replaced by the file's old content as soon as the file is brought.
+    void backupNames(const std::vector<manifest::ManifestEntry>& list) {
+        const std::string suffix = nameKeyOf(".bak");
+        std::unordered_map<std::string, size_t> fileByKey;
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (carriesFile(list[i])) fileByKey.emplace(nameKeyOf(list[i].name), i);
+        }
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (!carriesFile(list[i])) continue;
+            std::string key = nameKeyOf(list[i].name);
+            if (key.size() <= suffix.size() || key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
+            auto file = fileByKey.find(key.substr(0, key.size() - suffix.size()));
+            if (file == fileByKey.end()) continue;
+            std::string other;
+            displayTextOf(list[file->second].name, other);
+            std::string partner = "entry " + std::to_string(file->second) + " (" + other + ")";
+            if (file->second < i) {
+                findings.warning(manifestPath, entryField(i, "name"),
+                                 "is where the old file of " + partner + " is kept; this entry moves it on to a .bak.bak name, "
+                                 "and a failed run leaves that old file here instead of putting it back");
+            } else {
+                findings.error(manifestPath, entryField(i, "name"),
+                               "is where the old file of " + partner + ", listed later, is kept; bringing that entry "
+                               "replaces this entry's copy with the old file wherever the installation has it");
+            }
+        }
+    }
+
+    static bool carriesFile(const manifest::ManifestEntry& entry) {
+        return std::memchr(entry.name, 0, sizeof entry.name) != nullptr && entry.name[0] != '\0' && !manifest::isDirectoryEntry(entry);
+    }
+
     // Files in data/ that no entry names are never copied: usually a sign that the manifest and
     // the payload come from different makes.
     void unlisted(const std::vector<std::string>& names) {
@@ -191,6 +227,7 @@ void checkPackage(const CheckRequest& request, Findings& findings, Progress& pro
     std::vector<std::string> names;
     checker.entries(image.entries, dataFolderPresent, names);
     checker.clashes(image.entries);
+    checker.backupNames(image.entries);
     if (dataFolderPresent) checker.unlisted(names);
 }
 
