@@ -87,10 +87,17 @@ private:
         ChangeJournal& journal = state_.changeJournal;
         platform::Files& files = platform::files();
 
-        // A name the run has already brought (in any letter case) has its backup: moving its
-        // fresh copy over that backup would lose the content from before the update.
-        if (filesBrought_.insert(manifest::foldedName(entry.name)).second) {
+        // A file the run has already brought (under any letter case or separator) has its
+        // backup: moving its fresh copy over that backup would lose the content from before the
+        // update.
+        if (filesBrought_.insert(manifest::fileKeyOf(entry.name)).second) {
             std::string backupPath = targetPath + kBackupSuffix;
+            // Nor may the backup go over a file the run has brought under that name: rollback
+            // deletes that file, and the old content would go with it.
+            if (filesBrought_.count(manifest::fileKeyOf((entry.name + std::string(kBackupSuffix)).c_str()))) {
+                showFailure(targetPath, messages::kBackupFailedSuffix);
+                return false;
+            }
             if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
                 journal.backupFiles.push_back(backupPath);
             } else if (!nothingToBackUp(files.getLastError()) &&
@@ -157,7 +164,7 @@ private:
     const std::string& installFolder_;
     const std::string& dataFolder_;
     RunState& state_;
-    // The folded names of the file entries handled so far.
+    // The file keys of the file entries handled so far.
     std::unordered_set<std::string> filesBrought_;
 };
 

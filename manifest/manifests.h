@@ -86,5 +86,8 @@ void saveUninstallManifest(const std::string& path, const UninstallManifest& man
 bool namesMatch(const char* a, const char* b);
 // The name as matching sees it: two names match exactly when their folded forms are equal.
 std::string foldedName(const char* name);
+// The file a name stands for, as a key: the folded name with '/' read as the '\' Windows reads
+// it for. Names with one key are one file on the disk, whatever the record makes of them.
+std::string fileKeyOf(const char* name);
 
 }  // namespace manifest

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "engine/path_limit.h"
+#include "engine/rollback.h"
 #include "tests/fakes/recording_files.h"
 #include "tests/unit/engine_run.h"
 
@@ -135,12 +136,28 @@ TEST(ApplyUpdate, ANewFileIsToldByItsFailedBackupMoveAlone) {
     EXPECT_EQ(run.folder.readBytes("install\\new.txt"), "new");
 }
 
-TEST(ApplyUpdate, AFileListedTwiceKeepsTheBackupFromBeforeTheUpdate) {
-    EngineRun twice({entry("same.txt", 3), entry("same.txt", 3)}, {});
-    twice.folder.writeBytes("install\\same.txt", "before");
-    twice.folder.writeBytes("data\\same.txt", "new");
-    ASSERT_TRUE(twice.apply());
-    EXPECT_EQ(twice.folder.readBytes("install\\same.txt.bak"), "before");
+// Two entries for one file, or an entry at another's backup name: the content from before the
+// update is never lost, whether the run completes or is rolled back.
+TEST(ApplyUpdate, AFileListedTwiceOrAtABackupNameKeepsTheContentFromBeforeTheUpdate) {
+    struct Case { const char* first; const char* second; bool completes; const char* where; };
+    for (Case c : {Case{"same.txt", "same.txt", true, "same.txt.bak"}, Case{"dir\\same.txt", "dir/same.txt", true, "dir\\same.txt.bak"},
+                   Case{"same.txt.bak", "same.txt", false, "same.txt"}}) {
+        SCOPED_TRACE(c.second);
+        EngineRun run({entry(c.first, 3), entry(c.second, 3)}, {});
+        run.folder.makeFolder("install\\dir");
+        run.folder.makeFolder("data\\dir");
+        std::string old = std::string("install\\") + c.where;
+        run.folder.writeBytes(std::string("install\\") + c.second, "before");
+        run.folder.writeBytes(std::string("data\\") + c.first, "new");
+        run.folder.writeBytes(std::string("data\\") + c.second, "new");
+        EXPECT_EQ(run.apply(), c.completes);
+        if (!c.completes) {
+            ASSERT_EQ(run.boxes.boxes.size(), 1u);
+            EXPECT_EQ(run.boxes.boxes[0].text, run.install + c.second + "のバックアップに失敗しました");
+            engine::rollbackChanges();
+        }
+        EXPECT_EQ(run.folder.readBytes(old), "before");
+    }
 }
 
 TEST(ApplyUpdate, APathTooLongForTheSystemEndsTheRunBeforeAnythingChanges) {

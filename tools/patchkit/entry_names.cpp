@@ -4,7 +4,6 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
-#include "platform/text.h"
 #include "support/multibyte.h"
 
 namespace patchkit {
@@ -14,14 +13,7 @@ bool endsInBackslash(const std::string& name) { return !name.empty() && name.bac
 
 }  // namespace
 
-// A slash is never a trail byte, so replacing it is safe.
-std::string nameKeyOf(const std::string& name) {
-    std::string key = platform::foldedAsciiCase(name);
-    for (char& c : key) {
-        if (c == '/') c = '\\';
-    }
-    return key;
-}
+std::string nameKeyOf(const std::string& name) { return manifest::fileKeyOf(name.c_str()); }
 
 std::vector<NameClash> findNameClashes(const std::vector<std::string>& names) {
     std::vector<NameClash> clashes;

@@ -155,7 +155,7 @@ struct Checker {
     // A replaced file's old content is kept under its name with ".bak" added. A package that
     // carries that name too makes the two meet. Listed after the file, the entry moves the
     // kept content on to a ".bak.bak" name, where a rollback cannot find it. Listed before,
-    // its fresh copy is replaced by the file's old content as soon as the file is brought.
+    // the updater will not back the file up over the entry's fresh copy, and the run fails.
     void backupNames(const std::vector<manifest::ManifestEntry>& list) {
         const std::string suffix = nameKeyOf(".bak");
         std::unordered_map<std::string, size_t> fileByKey;
@@ -177,8 +177,8 @@ struct Checker {
                                  "and a failed run leaves that old file here instead of putting it back");
             } else {
                 findings.error(manifestPath, entryField(i, "name"),
-                               "is where the old file of " + partner + ", listed later, is kept; bringing that entry "
-                               "replaces this entry's copy with the old file wherever the installation has it");
+                               "is where the old file of " + partner + ", listed later, is kept; the updater will not "
+                               "move it over this entry's copy, and the run fails");
             }
         }
     }
