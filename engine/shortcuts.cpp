@@ -56,7 +56,7 @@ ShortcutFolder shortcutFolder(int csidl, const std::string& folderName) {
 // the name alone would not fit a path.
 bool shortcutName(const ShortcutSlot& slot, std::string_view templateArgument, std::string& name) {
     support::ExpandedTemplate expanded = support::expandTemplate(fieldText(slot.nameTemplate), templateArgument);
-    if (!expanded.usable() || !fitsPathBuffer(expanded.text)) return false;
+    if (!expanded.usable() || !fitsPathBuffer(expanded.text) || !shortcutNameStaysInFolder(expanded.text)) return false;
     name = std::move(expanded.text);
     return true;
 }
@@ -119,6 +119,19 @@ void record(ShortcutSlot& installed, const ShortcutSlot& update) {
 }
 
 }  // namespace
+
+// ':' and '.' lie below code page 932's trail bytes, so every one is a character of its own.
+bool shortcutNameStaysInFolder(std::string_view name) {
+    if (name.find(':') != std::string_view::npos) return false;
+    size_t start = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !support::isPathSeparatorAt(name, i)) continue;
+        std::string_view component = name.substr(start, i - start);
+        if (component == "." || component == "..") return false;
+        start = i + 1;
+    }
+    return true;
+}
 
 bool createShortcuts(const std::string& installFolder) {
     const manifest::UpdateHeader& update = runState().updateManifest.header;

@@ -210,10 +210,13 @@ TEST_F(CheckTest, PathsTooLongForTheInstallationFolderAreErrors) {
 
 TEST_F(CheckTest, ShortcutTargetTooLongOrTemplateUnsafeAreErrors) {
     patchkit::storeText(header.shortcuts[0].nameTemplate, "%s%d");
+    patchkit::storeText(header.shortcuts[1].nameTemplate, "..\\..\\Startup\\%s");
     patchkit::storeText(header.shortcuts[2].target, std::string(200, 't'));
     save();
     Outcome run = check({"--install-path", "C:\\" + std::string(60, 'i')});
     EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.shortcuts[0].nameTemplate: holds \"%d\"; only \"%s\" and \"%%\" may appear\n" +
+                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[1].nameTemplate: leads out of the shortcut folder "
+                                   "(a \".\" or \"..\" component, or a ':'); the updater skips this shortcut\n" +
                                    "error: " + manifestPrefix() + "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n");
 }
 

@@ -139,8 +139,9 @@ TEST_F(Shortcuts, AMissingPerUserFolderGetsNoFileYetTheSlotIsRecorded) {
     EXPECT_TRUE(recorded(0));
 }
 
-// A template with any '%' sequence but one "%s" and "%%", or a name or path beyond 259 bytes,
-// skips the slot whole: nothing deleted, created or recorded.
+// A template with any '%' sequence but one "%s" and "%%", a name that leads out of the
+// shortcut folder, or a name or path beyond 259 bytes, skips the slot whole: nothing deleted,
+// created or recorded.
 TEST_F(Shortcuts, ASlotWhoseNamesCannotBeComposedIsSkippedWhole) {
     size_t linkRoom = 259 - link("c", "").size();  // the longest shortcut name that fits
     struct Row {
@@ -162,6 +163,11 @@ TEST_F(Shortcuts, ASlotWhoseNamesCannotBeComposedIsSkippedWhole) {
              setText(update.shortcuts[0].nameTemplate, std::string(257, 'n') + "%s");
          },
          true},
+        {"name leaves the folder", [&] { setText(update.shortcuts[0].nameTemplate, "..\\..\\Startup\\%s"); }, true},
+        {"name through '.'", [&] { setText(update.shortcuts[0].nameTemplate, "sub\\.\\%s"); }, true},
+        {"name with a drive", [&] { setText(update.shortcuts[0].nameTemplate, "C:%s"); }, true},
+        {"old name leaves the folder", [&] { setText(installed.shortcuts[0].nameTemplate, "..\\%s"); }, true},
+        {"name in a sub-folder, dots inside", [&] { setText(update.shortcuts[0].nameTemplate, "..sub..\\%s..x"); }, false},
         {"target", [&] { setText(update.shortcuts[0].target, std::string(260 - kInstallFolder.size(), 't')); }, true},
         {"target fits", [&] { setText(update.shortcuts[0].target, std::string(259 - kInstallFolder.size(), 't')); }, false},
     };

@@ -7,10 +7,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "engine/shortcuts.h"
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
+#include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/file_transfer.h"
@@ -43,7 +45,12 @@ struct Checker {
             const manifest::ShortcutSlot& slot = header.shortcuts[k];
             if (std::memchr(slot.nameTemplate, 0, sizeof slot.nameTemplate) == nullptr || slot.nameTemplate[0] == '\0') continue;
             std::string field = "UpdateHeader.shortcuts[" + std::to_string(k) + "]";
-            if (std::string why = templateProblem(slot.nameTemplate); !why.empty()) findings.error(manifestPath, field + ".nameTemplate", why);
+            if (std::string why = templateProblem(slot.nameTemplate); !why.empty()) {
+                findings.error(manifestPath, field + ".nameTemplate", why);
+            } else if (!engine::shortcutNameStaysInFolder(support::expandTemplate(slot.nameTemplate, "x").text)) {
+                findings.error(manifestPath, field + ".nameTemplate",
+                               "leads out of the shortcut folder (a \".\" or \"..\" component, or a ':'); the updater skips this shortcut");
+            }
             if (!installFolder.empty() && std::memchr(slot.target, 0, sizeof slot.target) != nullptr) {
                 size_t length = installFolder.size() + std::strlen(slot.target);
                 if (length > kLongestPath) {
