@@ -256,9 +256,11 @@ public:
         if (heldOpen(hostTo)) return failed(kErrorAccessDenied);
         // Most moves go to a free name (a first backup): one call that refuses to replace does
         // those. Only a name that is taken needs Windows's refusals checked: rename(2) would
-        // replace a folder or a read-only file.
+        // replace a folder or a read-only file. A missing file settles the move; any other
+        // refusal goes on to the checks, since a file system or kernel without the flag says
+        // EINVAL or ENOSYS, and a sandbox that filters the call may say EPERM.
         if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno != EEXIST && errno != EINVAL) return failedWithErrno();
+        if (errno == ENOENT || errno == ENOTDIR) return failedWithErrno();
         struct stat existing {};
         if (::stat(hostTo.c_str(), &existing) == 0 && (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))) {
             return failed(kErrorAccessDenied);
