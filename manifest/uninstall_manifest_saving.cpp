@@ -41,6 +41,10 @@ void saveUninstallManifest(const std::string& path, const UninstallManifest& man
     if (exists && (attributes & (platform::kFileAttributeReadOnly | platform::kFileAttributeDirectory))) return;
 
     std::string temporary = temporaryPathBeside(path);
+    // A save killed after it gave the temporary file the record's attributes leaves it hidden
+    // or system, and Windows refuses to empty such a file with normal attributes: without this
+    // the next save would fail, and the record would miss that run's files.
+    files.setFileAttributes(temporary.c_str(), platform::kFileAttributeNormal);
     // The new file starts with normal attributes; a hidden or system record stays so. Wine's
     // ReplaceFileA would not keep them, which is one reason the replacing is done here by hand.
     bool saved = writeFlushed(temporary, manifest) &&

@@ -40,6 +40,16 @@ TEST_F(RecordSaving, TheWholeNewRecordTakesTheOldOnesPlaceAndNothingStaysBeside)
     EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
 }
 
+// What a save killed midway leaves beside the record does not stop the next one, even with
+// attributes that refuse the temporary file's emptying (hidden on Windows, read-only here).
+TEST_F(RecordSaving, ALeftOverTemporaryFileDoesNotStopTheNextSave) {
+    folder.writeBytes("Uninstallinf.tmp", "left by a killed save");
+    folder.makeReadOnly("Uninstallinf.tmp");
+    save();
+    EXPECT_EQ(folder.readBytes("Uninstallinf.dat"), manifestBytes(record.header, {entry("a.txt", 5), entry("b.txt", 6)}));
+    EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
+}
+
 TEST_F(RecordSaving, AStepThatFailsLeavesTheOldRecordByteForByte) {
     struct Failure {
         const char* call;
@@ -47,7 +57,7 @@ TEST_F(RecordSaving, AStepThatFailsLeavesTheOldRecordByteForByte) {
     };
     // Open, header, entries, a short write (a disk that filled up), flush, attributes, move.
     for (Failure failure : {Failure{"createFile", 1}, {"writeFile", 1}, {"writeFile", 2}, {"short write", 0},
-                            {"flushFileBuffers", 1}, {"setFileAttributes", 1}, {"moveFileReplace", 1}}) {
+                            {"flushFileBuffers", 1}, {"setFileAttributes", 2}, {"moveFileReplace", 1}}) {
         SCOPED_TRACE(std::string(failure.call) + " " + std::to_string(failure.nth));
         folder.writeBytes("Uninstallinf.dat", before);
         fakes::RecordingFiles files;
