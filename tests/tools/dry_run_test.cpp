@@ -218,4 +218,44 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
     }
 }
 
+// The command line: the verdict in the exit status and the text, a usage error as 2, and --json
+// saying what the text says.
+TEST_F(DryRunTest, CommandLineTellsTheVerdictByItsStatus) {
+    tree.write("new/Sample.exe", "program 2.0");
+    tree.write(u8"new/表/追加.txt", "more");
+    prepare();
+    const std::string package = tree.path("pkg"), install = tree.path(work);
+    struct Case {
+        std::vector<std::string> arguments;
+        bool payloadGone;
+        int status;
+        std::vector<std::string> said;  // on the output; for a usage error, on the error stream
+    };
+    const Case cases[] = {
+        {{package, install}, false, 0, {"\nthe update would succeed\n"}},
+        {{package, install}, true, 1, {u8"\n  表\\追加.txt: fails: \"", "\nthe update would fail\n"}},
+        {{package}, true, 2, {"INSTALL_DIR is required"}},
+        {{package, install, "--verbose"}, true, 2, {"The following argument was not expected: --verbose"}},
+        {{package, tree.path("nowhere")}, true, 2, {"INSTALL_DIR is not a folder"}},
+    };
+    for (const Case& c : cases) {
+        if (c.payloadGone) tree.remove(u8"pkg/data/表/追加.txt");
+        std::vector<std::string> arguments{"dry-run"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        patchkit_testing::Outcome run = patchkit(arguments);
+        const std::string& said = c.status == 2 ? run.err : run.out;
+        EXPECT_EQ(run.status, c.status) << said;
+        for (const std::string& line : c.said) EXPECT_NE(said.find(line), std::string::npos) << line << " not in\n" << said;
+    }
+    patchkit_testing::Outcome json = patchkit({"dry-run", "--json", package, install});
+    EXPECT_EQ(json.status, 1);
+    patchkit::Json report = patchkit_testing::jsonOf(json.out);
+    EXPECT_EQ(report["succeeds"], false);
+    const patchkit::Json& failed = report["entries"].back();
+    EXPECT_EQ(failed["outcome"], "failed");
+    EXPECT_EQ(failed["name"], u8"表\\追加.txt");
+    std::string line = "\n  " + failed["name"].get<std::string>() + ": fails: \"" + failed["message"].get<std::string>() + "\"\n";
+    EXPECT_NE(patchkit({"dry-run", package, install}).out.find(line), std::string::npos) << line;
+}
+
 }  // namespace
