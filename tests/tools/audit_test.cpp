@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "manifest/layouts.h"
 #include "tests/fakes/recording_shell.h"
 #include "tests/tools/patchkit_runner.h"
+#include "tools/patchkit/field_text.h"
 #include "tools/patchkit/host_paths.h"
 
 namespace {
@@ -39,18 +41,23 @@ protected:
         bytes.replace(0, sizeof header, reinterpret_cast<const char*>(&header), sizeof header);
         tree.write("installed/Uninstallinf.dat", bytes);
     }
-    // The record listing Sample.exe a second time, its counters kept in step.
-    void listSampleTwice() {
+    // The record listing more files of Sample.exe's 11 bytes, each written beside it, its
+    // counters kept in step. Names are code page 932; Windows writes a name that differs from
+    // Sample.exe in A-Z case into Sample.exe itself.
+    void listAlso(std::initializer_list<const char*> names) {
         std::string bytes = tree.read("installed/Uninstallinf.dat");
-        manifest::ManifestEntry twice{};
-        std::strcpy(twice.name, "Sample.exe");
-        twice.size = 11;
-        bytes.append(reinterpret_cast<const char*>(&twice), sizeof twice);
+        for (const char* name : names) {
+            manifest::ManifestEntry also{};
+            std::strcpy(also.name, name);
+            also.size = 11;
+            bytes.append(reinterpret_cast<const char*>(&also), sizeof also);
+            tree.write("installed/" + patchkit::displayText(name), "program 1.1");
+        }
         tree.write("installed/Uninstallinf.dat", bytes);
-        editHeader([](manifest::UninstallHeader& h) {
-            h.entryCount += 1;
-            h.fileCount += 1;
-            h.totalBytes += 11;
+        editHeader([n = static_cast<uint32_t>(names.size())](manifest::UninstallHeader& h) {
+            h.entryCount += n;
+            h.fileCount += n;
+            h.totalBytes += 11 * n;
         });
     }
 
@@ -65,6 +72,9 @@ TEST_F(AuditTest, InstallationAsItsInstallerLeftItAgrees) {
 }
 
 TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
+    auto takenFor = [](const std::string& other) {
+        return "the updater's record takes it for " + other + " (A-Z match in either case, trail bytes of double-byte characters included)";
+    };
     struct Case {
         const char* breakage;
         std::function<void()> breakIt;
@@ -75,11 +85,13 @@ TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
         {"listed file grown", [&] { tree.write("installed/Sample.exe", "program 1.1.1"); },
          "size differs: Sample.exe: 13 bytes on disk, 11 in the record"},
         {"listed folder gone", [&] { tree.remove("installed/empty"); }, "missing folder: empty\\"},
-        {"counter off", [&] { editHeader([](manifest::UninstallHeader& h) { h.totalBytes = 99; }); },
+        {"byte counter off", [&] { editHeader([](manifest::UninstallHeader& h) { h.totalBytes = 99; }); },
          "counts differ: totalBytes is 99 in the record; the entries add up to 21"},
-        {"one file listed twice", [&] { listSampleTwice(); },
-         "names clash: Sample.exe: the updater's record takes it for Sample.exe (A-Z match in either case, trail bytes of "
-         "double-byte characters included)"},
+        {"file counter off", [&] { editHeader([](manifest::UninstallHeader& h) { h.fileCount = 9; }); },
+         "counts differ: fileCount is 9 in the record; the entries add up to 3"},
+        {"one file listed twice", [&] { listAlso({"Sample.exe"}); }, "names clash: Sample.exe: " + takenFor("Sample.exe")},
+        {"names apart in A-Z case only", [&] { listAlso({"SAMPLE.EXE"}); }, "names clash: SAMPLE.EXE: " + takenFor("Sample.exe")},
+        {"names apart in a trail byte only", [&] { listAlso({"ア.txt", "ヂ.txt"}); }, u8"names clash: ヂ.txt: " + takenFor(u8"ア.txt")},
         {"backup beside a listed file", [&] { tree.write("installed/Sample.exe.bak", "program 1.0"); },
          "backup left: Sample.exe.bak beside Sample.exe"},
         {"file nobody listed", [&] { tree.write(u8"installed/表/stray.txt", "abc"); }, u8"not listed: 表\\stray.txt (3 bytes)"},

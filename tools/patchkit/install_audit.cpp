@@ -118,6 +118,7 @@ private:
         Findings findings;
         ScanOptions options;
         options.skipAtTop.push_back(kRecordName);
+        for (uint32_t i = 0; i < record_.header.entryCount; ++i) options.listed.insert(entry(i).name);
         std::vector<TreeItem> items = scanTree(installDir_, options, findings, progress_);
         std::string root = joinPath(installDir_, "");
         for (const Finding& finding : findings.all()) {

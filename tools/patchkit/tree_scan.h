@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "tools/patchkit/findings.h"
@@ -20,6 +21,9 @@ struct ScanOptions {
     // Names at the top of the tree to leave out, matched as the updater matches names (the
     // installation's own record, for one).
     std::vector<std::string> skipAtTop;
+    // Entry names a record already lists. Two of them that the record takes for one another
+    // are the record's fault, told by whoever reads the record, and not found again here.
+    std::unordered_set<std::string> listed;
 };
 
 // Every file and folder below `rootUtf8`, sorted by the bytes of their entry names, which
