@@ -2,7 +2,11 @@
 // representative update failed in turn, one per run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "engine/rollback.h"
 #include "manifest/manifests.h"
@@ -73,44 +77,121 @@ struct RepresentativeUpdate : EngineRun {
         folder.writeBytes("data\\replace.txt", "new");
         folder.writeBytes("data\\readonly.txt", "new-ro");
         folder.writeBytes("data\\big.bin", big());
+        manifest::saveUninstallManifest(recordPath(), engine::runState().uninstallManifest);
+        oldRecord = folder.readBytes("install\\Uninstallinf.dat");
     }
+
+    std::string recordPath() const { return install + "Uninstallinf.dat"; }
+    // The run as the updater makes it: apply, roll back a failure, save the record.
+    bool runWhole() {
+        bool applied = apply();
+        if (!applied) engine::rollbackChanges();
+        manifest::saveUninstallManifest(recordPath(), engine::runState().uninstallManifest);
+        return applied;
+    }
+    Files files() const {
+        Files installed = installedFiles();
+        installed.erase("Uninstallinf.dat");
+        return installed;
+    }
+    std::string oldRecord;
 };
 
+using Calls = std::vector<std::pair<std::string, std::string>>;
+
+Calls callsOf(const fakes::RecordingFiles& files) {
+    Calls calls;
+    for (const auto& call : files.calls) {
+        if (call.name != "closeHandle") calls.emplace_back(call.name, call.path);
+    }
+    return calls;
+}
+
+// Fails each call of `calls` in turn, one per fresh run, and hands the run and the failed call
+// to `check`.
+template <typename Run, typename Check>
+void failEachInTurn(const Calls& calls, Run runWithFailure, Check check) {
+    std::map<std::string, int> seen;
+    for (const auto& [name, path] : calls) {
+        int nth = ++seen[name];
+        SCOPED_TRACE(name + " #" + std::to_string(nth) + " " + path);
+        RepresentativeUpdate run;
+        runWithFailure(run, name, nth);
+        check(run, name, path);
+    }
+}
+
 TEST(FaultMatrix, EachCallOfTheRunFailedInTurnLeavesTheNewStateOrTheOld) {
-    std::vector<std::string> calls;
+    Calls calls;
     {
         RepresentativeUpdate clean;
         fakes::RecordingFiles files;
-        ASSERT_TRUE(clean.apply());
-        for (const auto& call : files.calls) {
-            if (call.name != "closeHandle") calls.push_back(call.name);
-        }
+        ASSERT_TRUE(clean.runWhole());
+        calls = callsOf(files);
     }
-    std::map<std::string, int> seen;
     int rolledBack = 0;
-    for (const std::string& name : calls) {
-        int nth = ++seen[name];
-        SCOPED_TRACE(name + " #" + std::to_string(nth));
-        RepresentativeUpdate run;
-        bool applied;
-        {
+    bool applied = false;
+    failEachInTurn(
+        calls,
+        [&](RepresentativeUpdate& run, const std::string& name, int nth) {
             fakes::RecordingFiles files;
             files.failCall(name, nth);
-            applied = run.apply();
-        }
-        if (!applied) engine::rollbackChanges(), ++rolledBack;
-        EXPECT_TRUE(run.installedFiles() == (applied ? RepresentativeUpdate::after() : RepresentativeUpdate::before()));
+            applied = run.runWhole();
+            rolledBack += !applied;
+        },
+        [&](RepresentativeUpdate& run, const std::string&, const std::string&) {
+            EXPECT_TRUE(run.files() == (applied ? RepresentativeUpdate::after() : RepresentativeUpdate::before()));
+            // Whole on disk: the old record where its save failed, else the record as the
+            // run left it in memory.
+            manifest::UninstallManifest saved;
+            ASSERT_EQ(manifest::loadUninstallManifest(run.recordPath(), 0, saved), manifest::LoadResult::Loaded);
+            std::string onDisk = run.folder.readBytes("install\\Uninstallinf.dat");
+            manifest::saveUninstallManifest(run.recordPath(), engine::runState().uninstallManifest);
+            EXPECT_TRUE(onDisk == run.oldRecord || onDisk == run.folder.readBytes("install\\Uninstallinf.dat"));
+            if (applied) EXPECT_EQ(engine::runState().uninstallManifest.header.totalBytes, 4u + 3 + 6 + 250000 + 5);
+        });
+    std::cout << "fault matrix: " << calls.size() << " calls of a whole run failed in turn, " << rolledBack << " runs rolled back\n";
+}
 
-        // The record, saved as a run saves it, loads back whole.
-        std::string path = run.install + "Uninstallinf.dat";
-        manifest::saveUninstallManifest(path, engine::runState().uninstallManifest);
-        manifest::UninstallManifest saved;
-        ASSERT_EQ(manifest::loadUninstallManifest(path, 0, saved), manifest::LoadResult::Loaded);
-        if (applied) {
-            EXPECT_EQ(saved.header.totalBytes, 4u + 3 + 6 + 250000 + 5);
-        }
+// Rollback passes over what fails. A written file that cannot be deleted is still replaced by
+// its backup; a backup that cannot be moved back stays under its .bak name, and its file is
+// then missing; a file without a backup stays, and so does its folder.
+TEST(FaultMatrix, EachCallOfARollbackFailedInTurnLosesNoOldContent) {
+    auto cancelled = [](RepresentativeUpdate& run) {
+        run.ui.cancelAtPump = 1;  // during big.bin, the last entry
+        ASSERT_FALSE(run.apply());
+    };
+    Calls calls;
+    {
+        RepresentativeUpdate clean;
+        cancelled(clean);
+        fakes::RecordingFiles files;
+        engine::rollbackChanges();
+        calls = callsOf(files);
+        ASSERT_TRUE(clean.files() == RepresentativeUpdate::before());
     }
-    std::cout << "fault matrix: " << calls.size() << " calls failed in turn, " << rolledBack << " runs rolled back\n";
+    failEachInTurn(
+        calls,
+        [&](RepresentativeUpdate& run, const std::string& name, int nth) {
+            cancelled(run);
+            fakes::RecordingFiles files;
+            files.failCall(name, nth);
+            engine::rollbackChanges();
+        },
+        [&](RepresentativeUpdate& run, const std::string& name, const std::string& path) {
+            // The call's path as the installation names it; the first run had a folder of its own.
+            std::string file = path.substr(path.find("install\\") + 8);
+            file = file.substr(0, file.find(".bak ->"));
+            std::replace(file.begin(), file.end(), '\\', '/');
+            Files expected = RepresentativeUpdate::before();
+            if (name == "deleteFile" && file == "sub/deeper/new.txt") expected[file] = "fresh";
+            if (name == "moveFileReplace") {
+                expected[file + ".bak"] = expected[file];
+                expected.erase(file);
+            }
+            EXPECT_TRUE(run.files() == expected);
+        });
+    std::cout << "fault matrix: " << calls.size() << " calls of a rollback failed in turn\n";
 }
 
 }  // namespace
