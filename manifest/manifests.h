@@ -84,10 +84,9 @@ void saveUninstallManifest(const std::string& path, const UninstallManifest& man
 // Manifest names match byte-wise with only A-Z folded onto a-z: no locale, no multibyte
 // awareness, so a trail byte in that range is folded too.
 bool namesMatch(const char* a, const char* b);
-// The name as matching sees it: two names match exactly when their folded forms are equal.
-std::string foldedName(const char* name);
-// The file a name stands for, as a key: the folded name with '/' read as the '\' Windows reads
-// it for. Names with one key are one file on the disk, whatever the record makes of them.
+// The file a name stands for, as a key: the name folded as namesMatch folds it, with '/' read
+// as the '\' Windows reads it for. Names with one key are one file on the disk, whatever the
+// record makes of them.
 std::string fileKeyOf(const char* name);
 
 }  // namespace manifest

@@ -14,11 +14,9 @@ bool namesMatch(const char* a, const char* b) {
     }
 }
 
-std::string foldedName(const char* name) { return platform::foldedAsciiCase(name); }
-
 // A slash is never a trail byte in code page 932, so each one is a separator of its own.
 std::string fileKeyOf(const char* name) {
-    std::string key = foldedName(name);
+    std::string key = platform::foldedAsciiCase(name);
     for (char& c : key) {
         if (c == '/') c = '\\';
     }
