@@ -1,6 +1,7 @@
-// Faults during whole runs of Update.exe under Wine: a kill at many points, a program of the
-// installation that is running, a file another program holds open, and the same update run
-// twice. Uninstallinf.dat must be the old record or the new one, whole, every time.
+// Faults during whole runs of Update.exe under Wine: a disk that fills up, a kill at many
+// points, a program of the installation that is running, a file another program holds open,
+// and the same update run twice. Uninstallinf.dat must be the old record or the new one,
+// whole, every time.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,10 +9,15 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 
+#include <sys/mount.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "tests/e2e/harness/dialog.h"
 #include "tests/e2e/harness/outcome_texts.h"
@@ -31,6 +37,50 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 constexpr uint64_t kLarge = 120000000;  // long enough to copy that kills land inside it
+
+// A tmpfs of its own while the object lives, which the Wine user may fill.
+class SmallDisk {
+public:
+    explicit SmallDisk(uint64_t bytes) {
+        char pattern[] = "/tmp/updater-e2e-disk.XXXXXX";
+        if (!::mkdtemp(pattern)) {
+            problem_ = std::strerror(errno);
+            return;
+        }
+        folder_ = pattern;
+        std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
+        if (::mount("tmpfs", folder_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0) {
+            mounted_ = true;
+        } else {
+            problem_ = std::strerror(errno);
+        }
+    }
+    ~SmallDisk() {
+        // A file still open on the disk keeps it busy for a moment after its process has
+        // gone; one held for good is only detached, and goes when it is closed.
+        for (int tries = 0; mounted_ && tries < 50; ++tries) {
+            if (::umount2(folder_.c_str(), 0) == 0) mounted_ = false;
+            else if (errno == EBUSY) std::this_thread::sleep_for(milliseconds(100));
+            else break;
+        }
+        if (mounted_ && ::umount2(folder_.c_str(), MNT_DETACH) != 0) {
+            std::cout << "[ disk     ] cannot unmount " << folder_ << ": " << std::strerror(errno) << std::endl;
+            return;
+        }
+        if (!folder_.empty()) ::rmdir(folder_.c_str());
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& folder() const { return folder_; }
+    const std::string& problem() const { return problem_; }
+
+private:
+    std::string folder_;
+    std::string problem_;
+    bool mounted_ = false;
+};
 
 class Faults : public e2e::UpdaterCase {
 protected:
@@ -75,8 +125,41 @@ protected:
         return shown;
     }
 
+    // Unmounted after TearDown, which ends every Wine process of the prefix.
+    std::optional<SmallDisk> disk_;
     std::vector<std::unique_ptr<e2e::Installation>> installations_;
 };
+
+TEST_F(Faults, ADiskThatFillsUpFailsTheWriteAndTheRollbackLeavesTheInstallationAndItsRecordAsTheyWere) {
+    constexpr uint64_t kDiskBytes = 256 * 1024;
+    disk_.emplace(kDiskBytes);
+    if (!disk_->mounted()) {
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << disk_->problem() << "): the unit test "
+                     << "DiskFull.TheWriteFailsTheRollbackRestoresEveryOldFileAndTheRecordLoadsWhole covers the full "
+                     << "disk with the files service's short writes";
+    }
+    session().mapDrive('d', disk_->folder());
+    // The program is replaced by one of its own size, so that its entry in the record, which
+    // the run keeps after a failure, stays as it was; the large file is new, and the settings
+    // come after it and are never reached.
+    update().addFile("表計算.exe", std::string(40000, 'n'));
+    update().addFile("大きい.bin", std::string(4 * kDiskBytes, 'L'));
+    update().addFile("設定.ini", "new settings");
+    update().write();
+    e2e::Installation& at = installAt("D:\\表計算ソフト\\", {{"表計算.exe", std::string(40000, 'o')}, {"設定.ini", "old settings"}});
+    e2e::FolderState before = at.state();
+
+    EXPECT_EQ(runToEnd(), (std::vector<std::string>{at.folder() + "大きい.binの書き込みに失敗しました", kUpdateFailed}));
+    e2e::FolderState after = at.state();
+    auto bytesOf = [](const e2e::FolderState& state) {
+        std::map<std::string, std::string> files;
+        for (const auto& [name, file] : state.files) files[name] = file.bytes;
+        return files;
+    };
+    // Every old file with its old bytes, Uninstallinf.dat among them, and nothing else: no
+    // part of the large file, no .bak, no temporary record.
+    EXPECT_TRUE(bytesOf(after) == bytesOf(before)) << after.differencesFrom(before);
+}
 
 // The update every kill case applies: two files replaced, a large file and a small one new.
 const std::map<std::string, std::string> kOldFiles = {{"表計算.exe", std::string(5000, 'o')}, {"設定.ini", "old settings"}};

@@ -232,15 +232,17 @@ std::string Session::hostPath(const std::string& windowsPath) const {
     // Converted before the separators are turned round: a 0x5C trail byte, as in 表, belongs
     // to its character and is no separator.
     std::string utf8;
-    if (windowsPath.size() < 3 || (windowsPath[0] | 0x20) != 'c' || windowsPath[1] != ':' || windowsPath[2] != '\\' ||
+    char letter = windowsPath.empty() ? 0 : static_cast<char>(windowsPath[0] | 0x20);
+    std::string root = letter == 'c' ? prefix_ + "/drive_c" : drives_.count(letter) ? drives_.at(letter) : "";
+    if (windowsPath.size() < 3 || root.empty() || windowsPath[1] != ':' || windowsPath[2] != '\\' ||
         !platform::cp932ToUtf8(windowsPath.substr(3), utf8)) {
-        ADD_FAILURE() << "not a path on drive C: " << readable(windowsPath);
+        ADD_FAILURE() << "not a path on drive C: or a mapped one: " << readable(windowsPath);
         return prefix_ + "/drive_c/invalid";
     }
     for (char& c : utf8) {
         if (c == '\\') c = '/';
     }
-    return prefix_ + "/drive_c/" + utf8;
+    return root + "/" + utf8;
 }
 
 void Session::makeFolder(const std::string& windowsPath) { makeHostFolder(hostPath(windowsPath)); }
@@ -285,6 +287,17 @@ void Session::removeDrive(char letter) {
     std::error_code error;
     fs::remove(link, error);
     if (error || fs::exists(fs::symlink_status(link))) ADD_FAILURE() << "cannot remove " << link << ": " << error.message();
+}
+
+void Session::mapDrive(char letter, const std::string& hostFolder) {
+    letter = static_cast<char>(letter | 0x20);
+    std::error_code error;
+    fs::create_symlink(hostFolder, prefix_ + "/dosdevices/" + letter + ":", error);
+    if (error) {
+        ADD_FAILURE() << "cannot map drive " << letter << ": to " << hostFolder << ": " << error.message();
+        return;
+    }
+    drives_[letter] = hostFolder;
 }
 
 std::unique_ptr<WineProgram> Session::start(const std::string& windowsProgram, const std::vector<std::string>& arguments,

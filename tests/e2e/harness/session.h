@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,6 +90,8 @@ public:
     // Takes a drive out of the prefix (its dosdevices link), so that nothing run there reaches
     // what it mapped: Z: is the host's root in every prefix.
     void removeDrive(char letter);
+    // Adds a drive that is the host folder (its dosdevices link); hostPath then takes its paths.
+    void mapDrive(char letter, const std::string& hostFolder);
 
     // `environment` ("NAME=value") reaches scripts/wine-case.sh, as UPDATER_DLL_OVERRIDES does.
     std::unique_ptr<WineProgram> start(const std::string& windowsProgram, const std::vector<std::string>& arguments,
@@ -112,6 +115,7 @@ private:
     std::string logs_;
     std::string artifacts_;
     std::vector<std::string> made_;
+    std::map<char, std::string> drives_;  // lower-case letter: host folder, besides C:
     std::unique_ptr<Probe> probe_;
     int screenshots_ = 0;
     int runs_ = 0;
