@@ -1,41 +1,45 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-// How the file system tells that two spellings name one file, for a tool that keeps its own
-// view of files (patchkit's dry run; the updater itself never needs it). Each path becomes a
-// key, absolute and normalised as the system resolves paths. The POSIX host compares names
-// byte for byte; Windows ignores letter case, so there the key is upper-cased. Keys are UTF-8
-// with '/' between components, so that a 0x5C trail byte is never taken for a separator.
+// How Windows tells that two spellings name one file, for whoever must know it without asking
+// a Windows file system: the in-memory overlay of patchkit's dry run and the tests, and
+// patchkit's checks of what a package would do on the disk (packages go to Windows, whatever
+// the host). The system's own answer, for the file service in force, is Files::fileKeyOf.
 namespace platform {
 
 struct PathKey {
+    // UTF-8, upper-cased, '/' between components: equal for two paths exactly when Windows
+    // opens one file for both.
     std::string key;
+    // The same path in code page 932 as the system resolves it, in the caller's letter
+    // case: '\\' between components, no separator at the end except a root's ("C:\\").
+    std::string path;
     // The path ended in a separator, so it can name a folder only.
     bool trailingSeparator = false;
 };
 
-// False when the path can name nothing: empty, or bytes the code page does not hold. On
-// Windows: GetFullPathNameW of the path in UTF-16, then CharUpperBuffW; natively the host
-// path with "." and ".." resolved by their text.
-bool pathKeyOf(const std::string& productPath, PathKey& key);
+// The key of a path (bytes in code page 932) by Windows' rule: the name in UTF-16, '/' read
+// as '\', a run of separators as one, "." and ".." resolved by their text, dots and blanks at
+// the end of the last name dropped (GetFullPathNameW does all of that), then every character
+// upper-cased ordinally, as NTFS and Wine compare names. Of what code page 932 holds, that
+// folds a-z, ａ-ｚ, Greek, Cyrillic and the small Roman numerals onto their capitals; ア and
+// ヂ, whose second bytes differ only as 'A' and 'a' do, stay two names. A path without a
+// drive or a "\\server\share" keeps a relative key: such paths compare among themselves.
+// False when the bytes are not code page 932 or the path is empty.
+bool windowsPathKeyOf(std::string_view productPath, PathKey& key);
 
-// The folder that holds the key's file or folder; empty for a root.
+// The folder that holds the path's file or folder; false for a root or a single relative name.
+bool parentOf(const PathKey& child, PathKey& parent);
+// The same for a key alone; empty for a root or a single relative name.
 std::string parentKeyOf(const std::string& key);
 
-// A product path (ANSI code page) that the system resolves to the key.
-std::string productPathOfKey(const std::string& key);
-
-struct RealChild {
-    std::string key;
-    // The name in the ANSI code page; empty when the code page cannot hold it (the child
-    // still exists, so its folder is not empty).
-    std::string leaf;
-};
-
-// What a folder on disk holds; false when it cannot be listed. On Windows: FindFirstFileW of
-// "folder\*", FindNextFileW, FindClose; natively opendir and readdir.
-bool listRealFolder(const std::string& folderKey, std::vector<RealChild>& children);
+// The names of what a folder on disk holds, in the ANSI code page; a name the code page
+// cannot hold is empty (it still exists, so the folder is not empty). False when the folder
+// cannot be listed. On Windows: FindFirstFileW of "folder\*", FindNextFileW, FindClose;
+// natively opendir and readdir.
+bool listRealFolder(const std::string& productFolder, std::vector<std::string>& names);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/system_errors.h"
 
@@ -83,6 +84,15 @@ public:
 
     // RemoveDirectoryA: only an empty folder goes.
     virtual bool removeDirectory(const char* path) = 0;
+
+    // Whether two paths name one file is the file system's question: the key of a path,
+    // equal for two paths exactly when the system opens one file for both. On Windows
+    // GetFullPathNameW of the path in UTF-16 (separators, "." and "..", and the dots and blanks
+    // that end a name resolved as every call resolves them), then upper-cased by the system's
+    // own table (CharUpperBuffW), as NTFS compares names. Natively the host path with "." and
+    // ".." resolved, compared byte for byte as the host does. Empty when the path can name
+    // nothing (bytes the code page does not hold).
+    virtual std::string fileKeyOf(const char* path) = 0;
 
     // GetLastError: why the last call of this service that failed on the calling thread
     // failed. Asked right after the failed call, before anything else can overwrite it.

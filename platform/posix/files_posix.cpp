@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/files.h"
@@ -54,6 +57,11 @@ bool failed(uint32_t code) {
     return false;
 }
 bool failedWithErrno() { return failed(windowsErrorOf(errno)); }
+
+std::string currentFolder() {
+    std::unique_ptr<char, decltype(&free)> cwd(::getcwd(nullptr, 0), &free);
+    return cwd ? cwd.get() : "/";
+}
 
 bool sharingAllows(const OpenFile& held, uint32_t access, uint32_t share) {
     if ((access & kGenericRead) && !(held.share & kFileShareRead)) return false;
@@ -292,6 +300,28 @@ public:
         return ::rmdir(hostPath.c_str()) == 0 || failedWithErrno();
     }
 
+    // The host resolves "." and ".." through the file system; here they are resolved by their
+    // text, which differs only across symbolic links, and an installation holds none.
+    std::string fileKeyOf(const char* path) override {
+        std::string host = posix::hostPathOf(path);
+        if (host.empty()) return {};
+        if (host[0] != '/') host = currentFolder() + "/" + host;
+        std::vector<std::string> components;
+        for (size_t start = 0; start <= host.size();) {
+            size_t end = host.find('/', start);
+            if (end == std::string::npos) end = host.size();
+            std::string component = host.substr(start, end - start);
+            if (component == "..") {
+                if (!components.empty()) components.pop_back();
+            } else if (!component.empty() && component != ".") {
+                components.push_back(component);
+            }
+            start = end + 1;
+        }
+        std::string key;
+        for (const std::string& component : components) key += "/" + component;
+        return key.empty() ? "/" : key;
+    }
     uint32_t getLastError() override { return lastError; }
 
 private:

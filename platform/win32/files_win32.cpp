@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/files.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {
@@ -46,6 +47,24 @@ public:
     bool deleteFile(const char* path) override { return DeleteFileA(path) != FALSE; }
     bool createDirectory(const char* path) override { return CreateDirectoryA(path, nullptr) != FALSE; }
     bool removeDirectory(const char* path) override { return RemoveDirectoryA(path) != FALSE; }
+    std::string fileKeyOf(const char* path) override {
+        std::wstring wide = win32::wideOf(path, CP_ACP);
+        if (wide.empty()) return {};
+        DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        if (needed == 0) return {};
+        std::wstring full(needed, L'\0');
+        DWORD length = GetFullPathNameW(wide.c_str(), needed, &full[0], nullptr);
+        if (length == 0 || length >= needed) return {};
+        full.resize(length);
+        CharUpperBuffW(&full[0], length);
+        // A folder's path may end in its separator; the folder is the same.
+        std::string key = win32::narrowOf(full, CP_UTF8);
+        for (char& c : key) {
+            if (c == '\\') c = '/';
+        }
+        while (key.size() > 1 && key.back() == '/' && key[key.size() - 2] != ':') key.pop_back();
+        return key;
+    }
     uint32_t getLastError() override { return GetLastError(); }
 };
 

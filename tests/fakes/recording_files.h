@@ -107,6 +107,7 @@ public:
         if (record("removeDirectory", path)) return false;
         return real_.removeDirectory(path);
     }
+    std::string fileKeyOf(const char* path) override { return real_.fileKeyOf(path); }
     uint32_t getLastError() override { return chosenError_ ? chosenError_ : real_.getLastError(); }
 
 private:

@@ -77,7 +77,8 @@ FilesOverlay::Found FilesOverlay::find(const PathKey& path) {
         found.state = it->second.state;
         found.attributes = it->second.attributes;
     } else if (!hiddenByOverlay(path.key)) {
-        uint32_t attributes = real_.getFileAttributes(productPathOfKey(path.key).c_str());
+        found.realPath = realPathOf(path);
+        uint32_t attributes = found.realPath.empty() ? kInvalidFileAttributes : real_.getFileAttributes(found.realPath.c_str());
         if (attributes != kInvalidFileAttributes) {
             found.state = (attributes & kFileAttributeDirectory) ? State::Folder : State::File;
             found.attributes = attributes;
@@ -88,20 +89,46 @@ FilesOverlay::Found FilesOverlay::find(const PathKey& path) {
     return found;
 }
 
-bool FilesOverlay::parentIsFolder(const std::string& key) {
-    std::string parent = parentKeyOf(key);
-    return !parent.empty() && find(PathKey{parent, false}).state == State::Folder;
+// The real file system answers first, in the caller's spelling; where the host compares names
+// byte for byte and misses, the folder's real names are compared by Windows' rule. Each real
+// folder is listed once: nothing the overlay does changes the real file system.
+std::string FilesOverlay::realPathOf(const PathKey& path) {
+    if (real_.getFileAttributes(path.path.c_str()) != kInvalidFileAttributes) return path.path;
+    PathKey parent;
+    if (!parentOf(path, parent)) return {};
+    std::string folder = realPathOf(parent);
+    if (folder.empty()) return {};
+    auto [listing, listed] = realNames_.try_emplace(parent.key);
+    if (listed) {
+        std::vector<std::string> names;
+        listRealFolder(folder, names);
+        for (const std::string& name : names) {
+            PathKey child;
+            if (!name.empty() && windowsPathKeyOf(joined(folder, name), child)) listing->second.emplace(child.key, name);
+        }
+    }
+    auto name = listing->second.find(path.key);
+    return name == listing->second.end() ? std::string() : joined(folder, name->second);
 }
 
-FilesOverlay::Node& FilesOverlay::nodeFor(const PathKey& path, const Found& found, const std::string& productPath) {
+std::string FilesOverlay::joined(const std::string& folder, const std::string& name) {
+    return support::isPathSeparatorAt(folder, folder.size() - 1) ? folder + name : folder + "\\" + name;
+}
+
+bool FilesOverlay::parentIsFolder(const PathKey& path) {
+    PathKey parent;
+    return parentOf(path, parent) && find(parent).state == State::Folder;
+}
+
+FilesOverlay::Node& FilesOverlay::nodeFor(const PathKey& path, const Found& found) {
     if (found.node) return *found.node;
     Node& node = nodes_[path.key];
     node.state = found.state;
     node.attributes = found.attributes;
-    node.name = leafOf(productPath);
+    // A real file keeps the name it has on disk, as Windows keeps it whatever spelling opens it.
+    node.name = leafOf(found.realPath.empty() ? path.path : found.realPath);
     if (found.state == State::File) {
-        std::string realPath = productPathOfKey(path.key);
-        node.content = std::make_shared<FileContent>(store_, realPath, realSizeOf(realPath));
+        node.content = std::make_shared<FileContent>(store_, found.realPath, realSizeOf(found.realPath));
     }
     return node;
 }
@@ -132,11 +159,11 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
         fail(code);
         return kInvalidFileHandle;
     };
-    if (!pathKeyOf(path, key) || key.trailingSeparator) return refused(kErrorInvalidName);
+    if (!windowsPathKeyOf(path, key) || key.trailingSeparator) return refused(kErrorInvalidName);
     Found found = find(key);
     if (found.state == State::Folder) return refused(kErrorAccessDenied);
     bool exists = found.state == State::File;
-    if (!exists && !parentIsFolder(key.key)) return refused(kErrorPathNotFound);
+    if (!exists && !parentIsFolder(key)) return refused(kErrorPathNotFound);
     if (!exists && disposition == kOpenExisting) return refused(kErrorFileNotFound);
     // The read-only attribute refuses write access to everyone, as Windows does.
     if (exists && (access & kGenericWrite) && (found.attributes & kFileAttributeReadOnly)) return refused(kErrorAccessDenied);
@@ -144,12 +171,12 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
         if (held->key == key.key && !sharingAllows(held->access, held->share, access, share)) return refused(kErrorSharingViolation);
     }
 
-    Node& node = nodeFor(key, found, path);
+    Node& node = nodeFor(key, found);
     if (!exists) {
         node.state = State::File;
         node.opaque = false;
         node.attributes = 0;
-        node.name = leafOf(path);
+        node.name = leafOf(key.path);
         node.content = std::make_shared<FileContent>(store_);
         tell(changeOf(Change::FileCreated, path));
     } else if (disposition == kCreateAlways) {
@@ -238,7 +265,7 @@ bool FilesOverlay::flushFileBuffers(FileHandle file) {
 
 uint32_t FilesOverlay::getFileAttributes(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) {
+    if (!windowsPathKeyOf(path, key)) {
         fail(kErrorInvalidName);
         return kInvalidFileAttributes;
     }
@@ -252,11 +279,11 @@ uint32_t FilesOverlay::getFileAttributes(const char* path) {
 
 bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
+    if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
     if (found.state == State::Missing) return fail(kErrorFileNotFound);
     bool folder = found.state == State::Folder;
-    Node& node = nodeFor(key, found, path);
+    Node& node = nodeFor(key, found);
     uint32_t before = shown(node.attributes, folder);
     node.attributes = shown(attributes & kSettableFileAttributes, folder);
     if (node.attributes != before) {
@@ -270,7 +297,7 @@ bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
 
 bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
     PathKey source, target;
-    if (!pathKeyOf(from, source) || !pathKeyOf(to, target) || target.trailingSeparator) return fail(kErrorInvalidName);
+    if (!windowsPathKeyOf(from, source) || !windowsPathKeyOf(to, target) || target.trailingSeparator) return fail(kErrorInvalidName);
     Found moving = find(source);
     if (moving.state == State::Missing) return fail(kErrorFileNotFound);
     if (moving.state == State::Folder) return fail(kErrorAccessDenied);
@@ -283,14 +310,14 @@ bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
     if (replaced.state == State::File && heldOpen(target.key)) return fail(kErrorAccessDenied);
     if (source.key == target.key) {
         // The same file under another spelling: only the name's letter case changes.
-        nodeFor(source, moving, from).name = leafOf(to);
+        nodeFor(source, moving).name = leafOf(target.path);
         return true;
     }
-    if (replaced.state == State::Missing && !parentIsFolder(target.key)) return fail(kErrorPathNotFound);
+    if (replaced.state == State::Missing && !parentIsFolder(target)) return fail(kErrorPathNotFound);
 
-    Node& old = nodeFor(source, moving, from);
+    Node& old = nodeFor(source, moving);
     Node moved = old;
-    moved.name = leafOf(to);
+    moved.name = leafOf(target.path);
     old.state = State::Missing;
     old.attributes = 0;
     old.content.reset();
@@ -304,12 +331,12 @@ bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
 
 bool FilesOverlay::deleteFile(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
+    if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
     if (found.state == State::Missing) return fail(kErrorFileNotFound);
     if (found.state == State::Folder || (found.attributes & kFileAttributeReadOnly)) return fail(kErrorAccessDenied);
     if (heldOpen(key.key)) return fail(kErrorSharingViolation);
-    Node& node = nodeFor(key, found, path);
+    Node& node = nodeFor(key, found);
     node.state = State::Missing;
     node.attributes = 0;
     node.content.reset();
@@ -319,27 +346,27 @@ bool FilesOverlay::deleteFile(const char* path) {
 
 bool FilesOverlay::createDirectory(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
+    if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     key.trailingSeparator = false;
     Found found = find(key);
     if (found.state != State::Missing) return fail(kErrorAlreadyExists);
-    if (!parentIsFolder(key.key)) return fail(kErrorPathNotFound);
-    Node& node = nodeFor(key, found, path);
+    if (!parentIsFolder(key)) return fail(kErrorPathNotFound);
+    Node& node = nodeFor(key, found);
     node.state = State::Folder;
     node.opaque = true;
     node.attributes = 0;
-    node.name = leafOf(path);
+    node.name = leafOf(key.path);
     tell(changeOf(Change::FolderMade, path));
     return true;
 }
 
 bool FilesOverlay::removeDirectory(const char* path) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return fail(kErrorInvalidName);
+    if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
     if (found.state != State::Folder) return fail(kErrorFileNotFound);
-    if (!visibleChildren(key.key).empty()) return fail(kErrorDirNotEmpty);
-    Node& node = nodeFor(key, found, path);
+    if (!visibleChildren(key, found).empty()) return fail(kErrorDirNotEmpty);
+    Node& node = nodeFor(key, found);
     node.state = State::Missing;
     node.opaque = false;
     node.attributes = 0;
@@ -347,37 +374,47 @@ bool FilesOverlay::removeDirectory(const char* path) {
     return true;
 }
 
-std::vector<FilesOverlay::Child> FilesOverlay::visibleChildren(const std::string& folderKey) {
+std::vector<FilesOverlay::Child> FilesOverlay::visibleChildren(const PathKey& folder, const Found& found) {
     std::vector<Child> children;
-    auto folder = nodes_.find(folderKey);
-    bool realShows = folder == nodes_.end() ? true : !folder->second.opaque && !hiddenByOverlay(folderKey);
-    std::vector<RealChild> real;
-    if (realShows) listRealFolder(folderKey, real);
-    for (const RealChild& child : real) {
-        if (nodes_.count(child.key) == 0) children.push_back({child.key, child.leaf, nullptr});
+    std::string realFolder = found.node ? (found.node->opaque || hiddenByOverlay(folder.key) ? "" : realPathOf(folder)) : found.realPath;
+    std::vector<std::string> real;
+    if (!realFolder.empty()) listRealFolder(realFolder, real);
+    for (const std::string& name : real) {
+        PathKey child;
+        // A name the code page cannot hold is still there: the folder is not empty.
+        if (name.empty()) {
+            children.push_back({{}, {}, nullptr, {}});
+        } else if (windowsPathKeyOf(joined(realFolder, name), child) && nodes_.count(child.key) == 0) {
+            children.push_back({child, name, nullptr, joined(realFolder, name)});
+        }
     }
-    std::string prefix = folderKey.back() == '/' ? folderKey : folderKey + "/";
+    std::string prefix = folder.key.back() == '/' ? folder.key : folder.key + "/";
     for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
         if (it->first.find('/', prefix.size()) == std::string::npos && it->second.state != State::Missing) {
-            children.push_back({it->first, it->second.name, &it->second});
+            PathKey child;
+            windowsPathKeyOf(joined(folder.path, it->second.name), child);
+            children.push_back({child, it->second.name, &it->second, {}});
         }
     }
     return children;
 }
 
-void FilesOverlay::listInto(const std::string& folderKey, const std::string& prefix, std::vector<TreeItem>& items) {
-    for (const Child& child : visibleChildren(folderKey)) {
+void FilesOverlay::listInto(const PathKey& folder, const Found& found, const std::string& prefix, std::vector<TreeItem>& items) {
+    for (const Child& child : visibleChildren(folder, found)) {
+        if (child.leaf.empty()) continue;
         TreeItem item;
         std::shared_ptr<FileContent> content;
+        Found childFound;
         if (child.node) {
             item.folder = child.node->state == State::Folder;
             item.attributes = shown(child.node->attributes, item.folder);
             content = child.node->content;
+            childFound.node = child.node;
         } else {
-            std::string realPath = productPathOfKey(child.key);
-            item.attributes = real_.getFileAttributes(realPath.c_str());
+            item.attributes = real_.getFileAttributes(child.realPath.c_str());
             item.folder = (item.attributes & kFileAttributeDirectory) != 0;
-            if (!item.folder) content = std::make_shared<FileContent>(store_, realPath, realSizeOf(realPath));
+            if (!item.folder) content = std::make_shared<FileContent>(store_, child.realPath, realSizeOf(child.realPath));
+            childFound.realPath = child.realPath;
         }
         item.name = prefix + child.leaf + (item.folder ? "\\" : "");
         if (content) {
@@ -385,20 +422,22 @@ void FilesOverlay::listInto(const std::string& folderKey, const std::string& pre
             item.digest = content->digest();
         }
         items.push_back(item);
-        if (item.folder) listInto(child.key, item.name, items);
+        if (item.folder) listInto(child.key, childFound, item.name, items);
     }
+}
+
+std::string FilesOverlay::fileKeyOf(const char* path) {
+    PathKey key;
+    return windowsPathKeyOf(path, key) ? key.key : std::string();
 }
 
 bool FilesOverlay::contentOf(const std::string& path, std::string& bytes) {
     PathKey key;
-    if (!pathKeyOf(path, key)) return false;
+    if (!windowsPathKeyOf(path, key)) return false;
     Found found = find(key);
     if (found.state != State::File) return false;
     std::shared_ptr<FileContent> content = found.node ? found.node->content : nullptr;
-    if (!content) {
-        std::string realPath = productPathOfKey(key.key);
-        content = std::make_shared<FileContent>(store_, realPath, realSizeOf(realPath));
-    }
+    if (!content) content = std::make_shared<FileContent>(store_, found.realPath, realSizeOf(found.realPath));
     bytes.assign(content->size(), '\0');
     for (uint64_t at = 0; at < bytes.size(); at += FileContent::kPageSize) {
         uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(FileContent::kPageSize, bytes.size() - at));
@@ -409,9 +448,11 @@ bool FilesOverlay::contentOf(const std::string& path, std::string& bytes) {
 
 bool FilesOverlay::tree(const std::string& folder, std::vector<TreeItem>& items) {
     PathKey key;
-    if (!pathKeyOf(folder, key) || find(key).state != State::Folder) return false;
+    if (!windowsPathKeyOf(folder, key)) return false;
+    Found found = find(key);
+    if (found.state != State::Folder) return false;
     items.clear();
-    listInto(key.key, "", items);
+    listInto(key, found, "", items);
     std::sort(items.begin(), items.end(), [](const TreeItem& a, const TreeItem& b) { return a.name < b.name; });
     return true;
 }

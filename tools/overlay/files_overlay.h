@@ -71,6 +71,8 @@ public:
     bool deleteFile(const char* path) override;
     bool createDirectory(const char* path) override;
     bool removeDirectory(const char* path) override;
+    // Windows' rule on every host: packages go to Windows.
+    std::string fileKeyOf(const char* path) override;
     uint32_t getLastError() override { return lastError_; }
 
     // Told of every change as it is made, in order.
@@ -101,23 +103,27 @@ private:
         State state = State::Missing;
         uint32_t attributes = 0;
         Node* node = nullptr;  // null: the real file system shows through
+        std::string realPath;  // where it does: the real file's path; empty when there is none
     };
     struct Handle;
     struct Child {
-        std::string key;
-        std::string leaf;
-        Node* node;  // null: a real file or folder that the overlay has not touched
+        platform::PathKey key;
+        std::string leaf;  // empty: a real name the code page cannot hold
+        Node* node;        // null: a real file or folder that the overlay has not touched
+        std::string realPath;
     };
 
     Found find(const platform::PathKey& path);
+    std::string realPathOf(const platform::PathKey& path);
+    static std::string joined(const std::string& folder, const std::string& name);
     bool hiddenByOverlay(const std::string& key) const;
-    bool parentIsFolder(const std::string& key);
-    Node& nodeFor(const platform::PathKey& path, const Found& found, const std::string& productPath);
+    bool parentIsFolder(const platform::PathKey& path);
+    Node& nodeFor(const platform::PathKey& path, const Found& found);
     bool heldOpen(const std::string& key) const;
     Handle* handleOf(platform::FileHandle file) const;
     uint64_t realSizeOf(const std::string& realPath);
-    std::vector<Child> visibleChildren(const std::string& folderKey);
-    void listInto(const std::string& folderKey, const std::string& prefix, std::vector<TreeItem>& items);
+    std::vector<Child> visibleChildren(const platform::PathKey& folder, const Found& found);
+    void listInto(const platform::PathKey& folder, const Found& found, const std::string& prefix, std::vector<TreeItem>& items);
     void tell(Change change);
     // Stores why the call fails, as the system does for GetLastError, and returns false.
     bool fail(uint32_t code) {
@@ -128,6 +134,8 @@ private:
     platform::Files& real_;
     ContentStore store_;
     std::map<std::string, Node> nodes_;  // by key: only what the overlay changed or opened
+    // Real folders' names by the folder's key, each name under its own key.
+    std::map<std::string, std::map<std::string, std::string>> realNames_;
     std::vector<std::unique_ptr<Handle>> handles_;
     std::function<void(const Change&)> observer_;
     uint32_t lastError_ = 0;

@@ -1,0 +1,161 @@
+#include "platform/file_names.h"
+
+#include "platform/text.h"
+#include "platform/text_encoding.h"
+
+namespace platform {
+namespace {
+
+// The upper case of every character code page 932 holds that has one, as Windows' file
+// systems compare names: the same table under Wine (CharUpperBuffW) and on NTFS ($UpCase).
+// Only those pairs are folded: a pair folded here that the system keeps apart would make two
+// files one, and the updater would skip the second one's backup. The contract suite checks
+// the table against the system for every character of the code page.
+char32_t upperCaseOf(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 0x20;
+    if ((c >= U'α' && c <= U'ρ') || (c >= U'σ' && c <= U'ω')) return c - 0x20;
+    if (c >= U'а' && c <= U'я') return c - 0x20;
+    if (c == U'ё') return U'Ё';
+    if (c >= U'ⅰ' && c <= U'ⅹ') return c - 0x10;
+    if (c >= U'ａ' && c <= U'ｚ') return c - 0x20;
+    return c;
+}
+
+char32_t decodeAt(const std::string& utf8, size_t at, size_t length) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(utf8[at + i]); };
+    if (length == 1) return byte(0);
+    char32_t c = byte(0) & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) c = (c << 6) | (byte(i) & 0x3F);
+    return c;
+}
+
+void appendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string upperCased(const std::string& utf8) {
+    std::string upper;
+    upper.reserve(utf8.size());
+    for (size_t at = 0; at < utf8.size();) {
+        size_t length = utf8SequenceLength(static_cast<unsigned char>(utf8[at]));
+        appendUtf8(upperCaseOf(decodeAt(utf8, at, length)), upper);
+        at += length;
+    }
+    return upper;
+}
+
+// A byte 0x5C or 0x2F is a separator unless it is the second byte of a double-byte character.
+std::vector<bool> separatorsOf(std::string_view path) {
+    std::vector<bool> separators(path.size(), false);
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (isCp932LeadByte(static_cast<uint8_t>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else {
+            separators[i] = path[i] == '\\' || path[i] == '/';
+        }
+    }
+    return separators;
+}
+
+}  // namespace
+
+bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
+    std::string utf8;
+    if (productPath.empty() || !cp932ToUtf8(productPath, utf8)) return false;
+    const std::vector<bool> separator = separatorsOf(productPath);
+    auto component = [&](size_t& at) {
+        while (at < productPath.size() && separator[at]) ++at;
+        size_t end = at;
+        while (end < productPath.size() && !separator[end]) ++end;
+        std::string_view text = productPath.substr(at, end - at);
+        at = end;
+        return text;
+    };
+
+    std::string root;
+    size_t at = 0;
+    if (productPath.size() >= 2 && productPath[1] == ':' && !isCp932LeadByte(static_cast<uint8_t>(productPath[0]))) {
+        root = productPath.substr(0, 2);
+        at = 2;
+        if (at < productPath.size() && separator[at]) root += '\\';
+    } else if (productPath.size() >= 2 && separator[0] && separator[1]) {
+        // \\server\share: both names belong to the root, which ".." never leaves.
+        at = 2;
+        std::string_view server = component(at);
+        std::string_view share = component(at);
+        root = "\\\\" + std::string(server) + "\\" + std::string(share) + "\\";
+    } else if (separator[0]) {
+        root = "\\";
+    }
+
+    std::vector<std::string_view> components;
+    while (at < productPath.size()) {
+        std::string_view name = component(at);
+        if (name.empty() || name == ".") continue;
+        if (name == "..") {
+            if (!components.empty()) components.pop_back();
+            continue;
+        }
+        components.push_back(name);
+    }
+    const bool trailing = separator.back() && !components.empty();
+    if (!components.empty() && !trailing) {
+        std::string_view& last = components.back();
+        while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.remove_suffix(1);
+        if (last.empty()) components.pop_back();
+    }
+
+    key.path = root;
+    for (size_t i = 0; i < components.size(); ++i) key.path += std::string(i == 0 ? "" : "\\") + std::string(components[i]);
+    if (key.path.empty()) return false;
+    cp932ToUtf8(key.path, utf8);
+    for (char& c : utf8) {
+        if (c == '\\') c = '/';
+    }
+    key.key = upperCased(utf8);
+    key.trailingSeparator = trailing;
+    return true;
+}
+
+bool parentOf(const PathKey& child, PathKey& parent) {
+    const std::vector<bool> separator = separatorsOf(child.path);
+    size_t cut = child.path.size();
+    while (cut > 0 && !separator[cut - 1]) --cut;
+    if (cut == 0) return false;
+    std::string folder = child.path.substr(0, cut);
+    PathKey parentKey;
+    // A root keeps its separator; any other folder is named without it.
+    if (!windowsPathKeyOf(folder, parentKey) || parentKey.key == child.key) return false;
+    parent = parentKey;
+    parent.trailingSeparator = false;
+    return true;
+}
+
+std::string parentKeyOf(const std::string& key) {
+    if (key.empty() || key.back() == '/') return {};
+    size_t last = key.rfind('/');
+    if (last == std::string::npos) return {};
+    std::string parent = key.substr(0, last + 1);
+    // "C:/", "//SERVER/SHARE/" and "/" are roots, written with their separator; any other
+    // folder without it.
+    bool root = parent == "/" || (parent.size() == 3 && parent[1] == ':') ||
+                (parent.rfind("//", 0) == 0 && parent.find('/', parent.find('/', 2) + 1) == parent.size() - 1);
+    if (!root) parent.pop_back();
+    return parent;
+}
+
+}  // namespace platform
