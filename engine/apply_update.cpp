@@ -35,10 +35,8 @@ bool joinedPathsFit(const ManifestEntry& entry, bool removal, const std::string&
     return fitsPathBuffer(target + kBackupSuffix) && fitsPathBuffer(dataFolder + entry.name);
 }
 
-// A backup move that failed because the old file is not there: the file is new.
-bool nothingToBackUp(uint32_t moveError) {
-    return moveError == platform::kErrorFileNotFound || moveError == platform::kErrorPathNotFound;
-}
+// A backup move or a look-up that failed because the old file is not there: the file is new.
+bool nothingToBackUp(uint32_t error) { return error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound; }
 
 class UpdateRun {
 public:
@@ -85,31 +83,10 @@ public:
 private:
     bool copyFile(const ManifestEntry& entry, const std::string& targetPath, support::CFile& target, support::CFile& source) {
         ChangeJournal& journal = state_.changeJournal;
-        platform::Files& files = platform::files();
-
-        // A file the run has already brought (under any letter case or separator) has its
-        // backup: moving its fresh copy over that backup would lose the content from before the
-        // update.
-        if (filesBrought_.insert(manifest::fileKeyOf(entry.name)).second) {
-            std::string backupPath = targetPath + kBackupSuffix;
-            // Nor may the backup go over a file the run has brought under that name: rollback
-            // deletes that file, and the old content would go with it.
-            if (filesBrought_.count(manifest::fileKeyOf((entry.name + std::string(kBackupSuffix)).c_str()))) {
-                showFailure(targetPath, messages::kBackupFailedSuffix);
-                return false;
-            }
-            if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
-                journal.backupFiles.push_back(backupPath);
-            } else if (!nothingToBackUp(files.getLastError()) &&
-                       files.getFileAttributes(targetPath.c_str()) != platform::kInvalidFileAttributes) {
-                // The move fails as a matter of course for a file the installation lacks, and
-                // says so: only another failure costs a look-up. When the old file is still
-                // there, opening it for writing would empty it with no copy kept anywhere.
-                showFailure(targetPath, messages::kBackupFailedSuffix);
-                return false;
-            }
+        if (!backUpOldFile(targetPath)) {
+            showFailure(targetPath, messages::kBackupFailedSuffix);
+            return false;
         }
-
         if (!target.open(targetPath, support::FileOpenMode::Write)) {
             showFailure(targetPath, messages::kOpenFailedSuffix);
             return false;
@@ -146,6 +123,45 @@ private:
         return true;
     }
 
+    // Moves the old file to its backup name, or finds that there is nothing to move; false
+    // where the old file would lose its only copy. Whether two names are one file is the file
+    // system's question (its key): the record's A-Z fold takes ア for ヂ, and Windows takes ａ
+    // for Ａ, which the fold does not.
+    bool backUpOldFile(const std::string& targetPath) {
+        platform::Files& files = platform::files();
+        const std::string backupPath = targetPath + kBackupSuffix;
+        const std::string targetKey = keyOf(targetPath);
+        // A file the run has brought already had its old content moved aside then; moving its
+        // fresh copy would replace that backup.
+        if (!filesBrought_.insert(targetKey).second) return true;
+        // A backup the run has made holds another file's old content, which this file's own
+        // backup move would take on to a ".bak.bak" name where a rollback never looks.
+        const bool targetIsABackup = backupsMade_.count(targetKey) > 0;
+        // Nor may the backup go over a file the run has brought: rollback deletes that file.
+        const std::string backupKey = keyOf(backupPath);
+        if (targetIsABackup || filesBrought_.count(backupKey)) return absent(targetPath);
+        if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
+            state_.changeJournal.backupFiles.push_back(backupPath);
+            backupsMade_.insert(backupKey);
+            return true;
+        }
+        // The move fails as a matter of course for a file the installation lacks, and says so:
+        // only another failure costs a look-up. When the old file is still there, opening it for
+        // writing would empty it with no copy kept anywhere.
+        return nothingToBackUp(files.getLastError()) || absent(targetPath);
+    }
+
+    static bool absent(const std::string& path) {
+        platform::Files& files = platform::files();
+        return files.getFileAttributes(path.c_str()) == platform::kInvalidFileAttributes && nothingToBackUp(files.getLastError());
+    }
+
+    // A path the file system cannot name has no key, and is taken for no other file.
+    std::string keyOf(const std::string& path) {
+        std::string key = platform::files().fileKeyOf(path.c_str());
+        return key.empty() ? "\n" + path : key;
+    }
+
     void keepRecordInStep(const ManifestEntry& entry) {
         manifest::UninstallManifest& record = state_.uninstallManifest;
         uint32_t match = record.findEntry(entry.name);
@@ -164,8 +180,10 @@ private:
     const std::string& installFolder_;
     const std::string& dataFolder_;
     RunState& state_;
-    // The file keys of the file entries handled so far.
+    // By the file system's key: the targets of the file entries handled so far, and the
+    // backups made of them.
     std::unordered_set<std::string> filesBrought_;
+    std::unordered_set<std::string> backupsMade_;
 };
 
 }  // namespace

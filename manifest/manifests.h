@@ -84,9 +84,5 @@ void saveUninstallManifest(const std::string& path, const UninstallManifest& man
 // Manifest names match byte-wise with only A-Z folded onto a-z: no locale, no multibyte
 // awareness, so a trail byte in that range is folded too.
 bool namesMatch(const char* a, const char* b);
-// The file a name stands for, as a key: the name folded as namesMatch folds it, with '/' read
-// as the '\' Windows reads it for. Names with one key are one file on the disk, whatever the
-// record makes of them.
-std::string fileKeyOf(const char* name);
 
 }  // namespace manifest

@@ -14,15 +14,6 @@ bool namesMatch(const char* a, const char* b) {
     }
 }
 
-// A slash is never a trail byte in code page 932, so each one is a separator of its own.
-std::string fileKeyOf(const char* name) {
-    std::string key = platform::foldedAsciiCase(name);
-    for (char& c : key) {
-        if (c == '/') c = '\\';
-    }
-    return key;
-}
-
 void UninstallManifest::assign(const UninstallHeader& recordHeader, std::unique_ptr<ManifestEntry[]> slots, uint64_t capacity) {
     header = recordHeader;
     slots_ = std::move(slots);

@@ -4,6 +4,8 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
+#include "platform/file_names.h"
+#include "platform/text.h"
 #include "support/multibyte.h"
 
 namespace patchkit {
@@ -13,22 +15,29 @@ bool endsInBackslash(const std::string& name) { return !name.empty() && name.bac
 
 }  // namespace
 
-std::string nameKeyOf(const std::string& name) { return manifest::fileKeyOf(name.c_str()); }
+std::string diskKeyOf(const std::string& name) {
+    platform::PathKey key;
+    // Bytes Windows cannot read name no file that another name could meet.
+    return platform::windowsPathKeyOf(name, key) ? key.key : "\n" + name;
+}
 
 std::vector<NameClash> findNameClashes(const std::vector<std::string>& names) {
     std::vector<NameClash> clashes;
-    // Keyed without the trailing backslash, so that a file and a folder of one name meet.
-    std::unordered_map<std::string, size_t> firstByPath;
+    // The disk's key ignores a trailing backslash, so that a file and a folder of one name
+    // meet; the record's does not.
+    std::unordered_map<std::string, size_t> firstOnDisk, firstInRecord;
     for (size_t i = 0; i < names.size(); ++i) {
-        std::string key = nameKeyOf(names[i]);
-        if (endsInBackslash(names[i])) key.pop_back();
-        auto [it, inserted] = firstByPath.emplace(key, i);
-        if (inserted) continue;
-        const std::string& earlier = names[it->second];
-        NameClash::Kind kind = endsInBackslash(earlier) != endsInBackslash(names[i]) ? NameClash::FileAndFolder
-                               : manifest::namesMatch(earlier.c_str(), names[i].c_str()) ? NameClash::SameRecord
-                                                                                         : NameClash::SameFile;
-        clashes.push_back({it->second, i, kind});
+        auto onDisk = firstOnDisk.emplace(diskKeyOf(names[i]), i);
+        auto inRecord = firstInRecord.emplace(platform::foldedAsciiCase(names[i]), i);
+        if (!onDisk.second) {
+            size_t earlier = onDisk.first->second;
+            NameClash::Kind kind = endsInBackslash(names[earlier]) != endsInBackslash(names[i]) ? NameClash::FileAndFolder
+                                   : manifest::namesMatch(names[earlier].c_str(), names[i].c_str()) ? NameClash::SameRecordAndFile
+                                                                                                     : NameClash::SameFile;
+            clashes.push_back({earlier, i, kind});
+        } else if (!inRecord.second) {
+            clashes.push_back({inRecord.first->second, i, NameClash::SameRecord});
+        }
     }
     return clashes;
 }
@@ -36,8 +45,14 @@ std::vector<NameClash> findNameClashes(const std::vector<std::string>& names) {
 std::string describeClash(NameClash::Kind kind, const std::string& other) {
     switch (kind) {
         case NameClash::SameRecord:
-            return "the updater's record takes it for " + other + " (A-Z match in either case, trail bytes of double-byte characters included)";
-        case NameClash::SameFile: return "names the same file as " + other + " once '/' is read as '\\'";
+            return "the updater's record takes it for " + other +
+                   " (A-Z match in either case, trail bytes of double-byte characters included), though Windows keeps two files";
+        case NameClash::SameFile:
+            return "names the same file as " + other +
+                   " on Windows (letter case ignored, full-width, Greek and Cyrillic letters included; '/' read as '\\'; "
+                   "separators doubled read as one), though the updater's record keeps two entries";
+        case NameClash::SameRecordAndFile:
+            return "names the same file as " + other + " on Windows, and the updater's record takes the two for one entry";
         case NameClash::FileAndFolder: return "is at the same path as " + other + ", one a file and the other a folder";
     }
     return {};
@@ -53,15 +68,16 @@ std::string folderOf(const std::string& name) {
 }
 
 void KnownFolders::addDirectoryEntry(const std::string& name) {
-    std::string key = nameKeyOf(name);
-    for (size_t i = 1; i < key.size(); ++i) {
-        if (key[i] == '\\' && support::isPathSeparatorAt(key, i)) folded_.insert(key.substr(0, i));
+    // The key is UTF-8 with '/' between names: every '/' in it is a separator.
+    std::string key = diskKeyOf(name);
+    for (size_t i = 1; i <= key.size(); ++i) {
+        if (i == key.size() || key[i] == '/') keys_.insert(key.substr(0, i));
     }
 }
 
 bool KnownFolders::holdsFolderOf(const std::string& fileName) const {
     std::string folder = folderOf(fileName);
-    return folder.empty() || folded_.count(nameKeyOf(folder)) > 0;
+    return folder.empty() || keys_.count(diskKeyOf(folder)) > 0;
 }
 
 }  // namespace patchkit

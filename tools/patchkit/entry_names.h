@@ -6,23 +6,24 @@
 #include <vector>
 
 // Rules about entry names that the manifest layout alone does not show: which names the
-// updater's record takes for one another, and which folders exist by the time a file is copied.
+// updater's record takes for one another, which ones Windows takes for one file, and which
+// folders exist by the time a file is copied.
 namespace patchkit {
 
 struct NameClash {
     size_t first;   // the earlier of the two, by index
     size_t second;
     enum Kind {
-        SameRecord,      // namesMatch: the record keeps one entry for both
-        SameFile,        // different bytes for one file on Windows ('/' against '\')
-        FileAndFolder,   // "a" and "a\": one path cannot be both
+        SameRecord,         // namesMatch, yet two files on Windows: ア and ヂ
+        SameFile,           // one file on Windows, yet two entries in the record: ａ and Ａ, '/' and '\'
+        SameRecordAndFile,  // both: A and a
+        FileAndFolder,      // "a" and "a\": one path cannot be both
     } kind;
 };
 
-// A key that two names share exactly when the updater's record takes them for one another
-// (namesMatch), with '/' read as the '\' Windows reads it for: the same file to the record and
-// to the file system.
-std::string nameKeyOf(const std::string& name);
+// A key that two names relative to one folder share exactly when Windows opens one file for
+// both (platform::windowsPathKeyOf); a trailing backslash does not count.
+std::string diskKeyOf(const std::string& name);
 
 // Pairs of names that cannot both be carried, each reported once, against its earliest
 // partner. Names are code page 932; a directory name ends in a backslash.
@@ -47,7 +48,7 @@ public:
     bool holdsFolderOf(const std::string& fileName) const;
 
 private:
-    std::unordered_set<std::string> folded_;
+    std::unordered_set<std::string> keys_;
 };
 
 }  // namespace patchkit

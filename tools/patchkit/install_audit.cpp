@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "engine/shortcuts.h"
 #include "manifest/manifests.h"
 #include "platform/files.h"
 #include "platform/shell.h"
@@ -113,7 +114,9 @@ private:
 
     void checkPresent() {
         std::unordered_map<std::string, uint32_t> listed;
-        for (uint32_t i = record_.header.entryCount; i-- > 0;) listed[nameKeyOf(entry(i).name)] = i;
+        // Whether a file on disk is listed is Windows' question: the uninstaller deletes it by
+        // the record's name through the file system.
+        for (uint32_t i = record_.header.entryCount; i-- > 0;) listed[diskKeyOf(entry(i).name)] = i;
 
         Findings findings;
         ScanOptions options;
@@ -126,12 +129,12 @@ private:
             add({Disagreement::Unrecordable, relative, "", 0, 0, finding.reason});
         }
         for (const TreeItem& item : items) {
-            std::string key = nameKeyOf(item.name);
+            std::string key = diskKeyOf(item.name);
             if (listed.count(key)) continue;
-            std::string backedUp = key.substr(0, key.size() - (sizeof kBackupSuffix - 1));
+            const std::string suffix = diskKeyOf(kBackupSuffix);
             auto owner = listed.end();
-            if (!item.directory && key.size() > backedUp.size() && key.compare(backedUp.size(), std::string::npos, kBackupSuffix) == 0) {
-                owner = listed.find(backedUp);
+            if (!item.directory && key.size() > suffix.size() && key.compare(key.size() - suffix.size(), std::string::npos, suffix) == 0) {
+                owner = listed.find(key.substr(0, key.size() - suffix.size()));
             }
             if (owner != listed.end() && !manifest::isDirectoryEntry(entry(owner->second))) {
                 add({Disagreement::BackupLeft, displayText(item.name), displayText(entry(owner->second).name), 0, item.size, ""});
@@ -152,6 +155,11 @@ private:
         std::string_view argument = fieldBytes(header.templateArgument, manifest::kHeaderTextWidth);
         support::ExpandedTemplate folder = support::expandTemplate(fieldBytes(header.shortcutFolderTemplate, manifest::kHeaderTextWidth), argument);
         if (!folder.usable()) return;
+        if (!engine::staysInFolder(folder.text)) {
+            add({Disagreement::ShortcutFolderLeaves, "UninstallHeader.shortcutFolderTemplate", displayText(folder.text), 0, 0,
+                 "a \".\" or \"..\" component, or a ':'; the updater makes and deletes no shortcut"});
+            return;
+        }
         for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
             const manifest::ShortcutSlot& slot = header.shortcuts[k];
             if (slot.nameTemplate[0] == '\0') continue;

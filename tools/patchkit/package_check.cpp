@@ -47,7 +47,7 @@ struct Checker {
             std::string field = "UpdateHeader.shortcuts[" + std::to_string(k) + "]";
             if (std::string why = templateProblem(slot.nameTemplate); !why.empty()) {
                 findings.error(manifestPath, field + ".nameTemplate", why);
-            } else if (!engine::shortcutNameStaysInFolder(support::expandTemplate(slot.nameTemplate, "x").text)) {
+            } else if (!engine::staysInFolder(support::expandTemplate(slot.nameTemplate, "x").text)) {
                 findings.error(manifestPath, field + ".nameTemplate",
                                "leads out of the shortcut folder (a \".\" or \"..\" component, or a ':'); the updater skips this shortcut");
             }
@@ -160,33 +160,30 @@ struct Checker {
     }
 
     // A replaced file's old content is kept under its name with ".bak" added. A package that
-    // carries that name too makes the two meet. Listed after the file, the entry moves the
-    // kept content on to a ".bak.bak" name, where a rollback cannot find it. Listed before,
-    // the updater will not back the file up over the entry's fresh copy, and the run fails.
+    // carries that name too makes the two meet wherever the installation has the file: listed
+    // after the file, the entry would move the kept content on to a ".bak.bak" name, where a
+    // rollback never looks; listed before, the file's backup would go over the entry's fresh
+    // copy. The updater refuses either, and the run fails.
     void backupNames(const std::vector<manifest::ManifestEntry>& list) {
-        const std::string suffix = nameKeyOf(".bak");
+        const std::string suffix = diskKeyOf(".bak");
         std::unordered_map<std::string, size_t> fileByKey;
         for (size_t i = 0; i < list.size(); ++i) {
-            if (carriesFile(list[i])) fileByKey.emplace(nameKeyOf(list[i].name), i);
+            if (carriesFile(list[i])) fileByKey.emplace(diskKeyOf(list[i].name), i);
         }
         for (size_t i = 0; i < list.size(); ++i) {
             if (!carriesFile(list[i])) continue;
-            std::string key = nameKeyOf(list[i].name);
+            std::string key = diskKeyOf(list[i].name);
             if (key.size() <= suffix.size() || key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
             auto file = fileByKey.find(key.substr(0, key.size() - suffix.size()));
             if (file == fileByKey.end()) continue;
             std::string other;
             displayTextOf(list[file->second].name, other);
             std::string partner = "entry " + std::to_string(file->second) + " (" + other + ")";
-            if (file->second < i) {
-                findings.warning(manifestPath, entryField(i, "name"),
-                                 "is where the old file of " + partner + " is kept; this entry moves it on to a .bak.bak name, "
-                                 "and a failed run leaves that old file here instead of putting it back");
-            } else {
-                findings.error(manifestPath, entryField(i, "name"),
-                               "is where the old file of " + partner + ", listed later, is kept; the updater will not "
-                               "move it over this entry's copy, and the run fails");
-            }
+            findings.error(manifestPath, entryField(i, "name"),
+                           "is where the old file of " + partner + (file->second < i ? "" : ", listed later,") +
+                               " is kept; wherever the installation has that file, the updater will not " +
+                               (file->second < i ? "move the kept file on" : "move it over this entry's copy") +
+                               ", and the run fails");
         }
     }
 
