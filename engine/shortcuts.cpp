@@ -56,7 +56,7 @@ ShortcutFolder shortcutFolder(int csidl, const std::string& folderName) {
 // the name alone would not fit a path.
 bool shortcutName(const ShortcutSlot& slot, std::string_view templateArgument, std::string& name) {
     support::ExpandedTemplate expanded = support::expandTemplate(fieldText(slot.nameTemplate), templateArgument);
-    if (!expanded.usable() || !fitsPathBuffer(expanded.text) || !shortcutNameStaysInFolder(expanded.text)) return false;
+    if (!expanded.usable() || !fitsPathBuffer(expanded.text) || !staysInFolder(expanded.text)) return false;
     name = std::move(expanded.text);
     return true;
 }
@@ -121,7 +121,7 @@ void record(ShortcutSlot& installed, const ShortcutSlot& update) {
 }  // namespace
 
 // ':' and '.' lie below code page 932's trail bytes, so every one is a character of its own.
-bool shortcutNameStaysInFolder(std::string_view name) {
+bool staysInFolder(std::string_view name) {
     if (name.find(':') != std::string_view::npos) return false;
     size_t start = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
@@ -142,7 +142,7 @@ bool createShortcuts(const std::string& installFolder) {
     // The folder name comes from the installation's header only, never from the update's.
     std::string_view templateArgument = fieldText(installed.templateArgument);
     support::ExpandedTemplate folderName = support::expandTemplate(fieldText(installed.shortcutFolderTemplate), templateArgument);
-    if (!folderName.usable()) return true;
+    if (!folderName.usable() || !staysInFolder(folderName.text)) return true;
     ShortcutFolder user = shortcutFolder(platform::kCsidlPrograms, folderName.text);
     ShortcutFolder common = shortcutFolder(platform::kCsidlCommonPrograms, folderName.text);
 

@@ -14,14 +14,16 @@ namespace engine {
 //
 // A slot is skipped (nothing deleted, created or recorded) when a template it needs is
 // unusable (see support::expandTemplate), a shortcut name it composes leaves the shortcut
-// folder (see shortcutNameStaysInFolder), or a name or path it composes does not fit a Windows
-// path's 260 bytes; an unusable shortcut folder template skips every slot. A Programs folder
+// folder (see staysInFolder), or a name or path it composes does not fit a Windows
+// path's 260 bytes; a shortcut folder template that is unusable, or whose name leaves the
+// Programs folders, skips every slot. A Programs folder
 // that cannot be resolved gets no file operation, and the slot is still recorded.
 bool createShortcuts(const std::string& installFolder);
 
-// Whether a shortcut name, joined to the shortcut folder, names a link inside it: no "." or
-// ".." component and no ':' (a drive or a stream). The names come from a downloaded update,
-// and the updater deletes and writes links by them with the rights it was started with.
-bool shortcutNameStaysInFolder(std::string_view name);
+// Whether a name joined to a folder names something inside it: no "." or ".." component and
+// no ':' (a drive or a stream). Shortcut names and the shortcut folder's name come from a
+// downloaded update and the installation's record, and the updater deletes and writes links by
+// them with the rights it was started with.
+bool staysInFolder(std::string_view name);
 
 }  // namespace engine

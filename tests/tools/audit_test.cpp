@@ -73,7 +73,11 @@ TEST_F(AuditTest, InstallationAsItsInstallerLeftItAgrees) {
 
 TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
     auto takenFor = [](const std::string& other) {
-        return "the updater's record takes it for " + other + " (A-Z match in either case, trail bytes of double-byte characters included)";
+        return "the updater's record takes it for " + other +
+               " (A-Z match in either case, trail bytes of double-byte characters included), though Windows keeps two files";
+    };
+    auto sameFile = [](const std::string& other) {
+        return "names the same file as " + other + " on Windows, and the updater's record takes the two for one entry";
     };
     struct Case {
         const char* breakage;
@@ -89,8 +93,8 @@ TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
          "counts differ: totalBytes is 99 in the record; the entries add up to 21"},
         {"file counter off", [&] { editHeader([](manifest::UninstallHeader& h) { h.fileCount = 9; }); },
          "counts differ: fileCount is 9 in the record; the entries add up to 3"},
-        {"one file listed twice", [&] { listAlso({"Sample.exe"}); }, "names clash: Sample.exe: " + takenFor("Sample.exe")},
-        {"names apart in A-Z case only", [&] { listAlso({"SAMPLE.EXE"}); }, "names clash: SAMPLE.EXE: " + takenFor("Sample.exe")},
+        {"one file listed twice", [&] { listAlso({"Sample.exe"}); }, "names clash: Sample.exe: " + sameFile("Sample.exe")},
+        {"names apart in A-Z case only", [&] { listAlso({"SAMPLE.EXE"}); }, "names clash: SAMPLE.EXE: " + sameFile("Sample.exe")},
         {"names apart in a trail byte only", [&] { listAlso({"ア.txt", "ヂ.txt"}); }, u8"names clash: ヂ.txt: " + takenFor(u8"ア.txt")},
         {"backup beside a listed file", [&] { tree.write("installed/Sample.exe.bak", "program 1.0"); },
          "backup left: Sample.exe.bak beside Sample.exe"},
@@ -99,6 +103,10 @@ TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
          u8"cannot be listed: café.txt: cannot be named in code page 932: “é” (U+00E9) at character 4 has no code page 932 form"},
         {"recorded shortcut gone", [&] { tree.remove(u8"programs/サンプル製品/サンプル製品.lnk"); },
          u8"missing shortcut: slot 0: (per-user Programs)\\サンプル製品\\サンプル製品.lnk is not there"},
+        {"shortcut folder out of the Programs folders",
+         [&] { editHeader([](manifest::UninstallHeader& h) { std::strcpy(h.shortcutFolderTemplate, "..\\%s\\"); }); },
+         u8"shortcut folder leaves the Programs folders: UninstallHeader.shortcutFolderTemplate gives ..\\サンプル製品\\: a \".\" or "
+         "\"..\" component, or a ':'; the updater makes and deletes no shortcut"},
         {"record cut short", [&] { tree.write("installed/Uninstallinf.dat", tree.read("installed/Uninstallinf.dat").substr(0, 6000)); },
          "record: Uninstallinf.dat: the updater refuses it: file size: file is 6000 bytes; a header and 6 entries take 7136"},
     };

@@ -15,6 +15,7 @@ const char* kindName(Disagreement::Kind kind) {
         case Disagreement::NotListed: return "notListed";
         case Disagreement::Unrecordable: return "unrecordable";
         case Disagreement::ShortcutMissing: return "shortcutMissing";
+        case Disagreement::ShortcutFolderLeaves: return "shortcutFolderLeaves";
     }
     return "";
 }
@@ -40,6 +41,7 @@ std::string line(const Disagreement& d) {
             return "not listed: " + d.subject + (isFolderName(d.subject) ? "" : " (" + std::to_string(d.onDisk) + " bytes)");
         case Disagreement::Unrecordable: return "cannot be listed: " + d.subject + because;
         case Disagreement::ShortcutMissing: return "missing shortcut: " + d.subject + ": " + d.other + " is not there";
+        case Disagreement::ShortcutFolderLeaves: return "shortcut folder leaves the Programs folders: " + d.subject + " gives " + d.other + because;
     }
     return {};
 }

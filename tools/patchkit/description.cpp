@@ -3,7 +3,9 @@
 #include <initializer_list>
 #include <limits>
 
+#include "engine/shortcuts.h"
 #include "manifest/manifests.h"
+#include "support/text_template.h"
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
@@ -171,6 +173,10 @@ void readInstall(Reader& r, const Json& object, InstallDescription& out) {
     r.onlyKeys(object, f, {"templateArgument", "shortcutFolderTemplate", "carriedStrings", "shortcuts", "extra", "entryExtra"});
     r.text(object, f, "templateArgument", kHeaderTextWidth, out.templateArgument, false);
     r.templateText(object, f, "shortcutFolderTemplate", kHeaderTextWidth, out.shortcutFolderTemplate);
+    if (!engine::staysInFolder(support::expandTemplate(out.shortcutFolderTemplate, out.templateArgument).text)) {
+        r.fail(f + ".shortcutFolderTemplate",
+               "leads out of the Programs folders (a \".\" or \"..\" component, or a ':'); the updater would make no shortcut");
+    }
     r.carriedStrings(object, f, out.carriedStrings);
     r.shortcuts(object, f, out.shortcuts);
     r.extras(object, f, out.extras);

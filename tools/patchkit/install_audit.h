@@ -21,6 +21,7 @@ struct Disagreement {
         NotListed,        // a file or folder present that no record lists
         Unrecordable,     // something present that no record could list as it is named
         ShortcutMissing,  // a recorded shortcut slot's file is not in the Programs folder
+        ShortcutFolderLeaves,  // the record's shortcut folder lies outside the Programs folders
     };
     Kind kind;
     std::string subject;  // UTF-8: an entry or a path relative to the installation, or a field
