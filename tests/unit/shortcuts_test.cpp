@@ -154,6 +154,7 @@ TEST_F(Shortcuts, ASlotWhoseNamesCannotBeComposedIsSkippedWhole) {
         {"lone %", [&] { setText(update.shortcuts[0].nameTemplate, "100%"); }, true},
         {"old template", [&] { setText(installed.shortcuts[0].nameTemplate, "%x"); }, true},
         {"folder template", [&] { setText(installed.shortcutFolderTemplate, "%s\\%d"); }, true},
+        {"folder leaves the Programs folders", [&] { setText(installed.shortcutFolderTemplate, "..\\..\\%s\\"); }, true},
         {"link path", [&] { setText(update.shortcuts[0].nameTemplate, std::string(linkRoom + 1, 'n')); }, true},
         {"link path fits", [&] { setText(update.shortcuts[0].nameTemplate, std::string(linkRoom - 1, 'n') + "%%"); }, false},
         {"name, no folder resolved",
