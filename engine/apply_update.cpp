@@ -35,8 +35,11 @@ bool joinedPathsFit(const ManifestEntry& entry, bool removal, const std::string&
     return fitsPathBuffer(target + kBackupSuffix) && fitsPathBuffer(dataFolder + entry.name);
 }
 
-// A backup move or a look-up that failed because the old file is not there: the file is new.
-bool nothingToBackUp(uint32_t error) { return error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound; }
+// A backup move or a look-up that failed because there is no old file: the file is new, or its
+// name can name no file at all.
+bool nothingToBackUp(uint32_t error) {
+    return error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound || error == platform::kErrorInvalidName;
+}
 
 class UpdateRun {
 public:
@@ -139,7 +142,7 @@ private:
         const bool targetIsABackup = backupsMade_.count(targetKey) > 0;
         // Nor may the backup go over a file the run has brought: rollback deletes that file.
         const std::string backupKey = keyOf(backupPath);
-        if (targetIsABackup || filesBrought_.count(backupKey)) return absent(targetPath);
+        if (targetIsABackup || filesBrought_.count(backupKey)) return !fileThere(targetPath);
         if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
             state_.changeJournal.backupFiles.push_back(backupPath);
             backupsMade_.insert(backupKey);
@@ -148,12 +151,16 @@ private:
         // The move fails as a matter of course for a file the installation lacks, and says so:
         // only another failure costs a look-up. When the old file is still there, opening it for
         // writing would empty it with no copy kept anywhere.
-        return nothingToBackUp(files.getLastError()) || absent(targetPath);
+        return nothingToBackUp(files.getLastError()) || !fileThere(targetPath);
     }
 
-    static bool absent(const std::string& path) {
+    // Whether a file may be there, whose content opening it for writing would lose. A folder
+    // is no such file: it cannot be opened, and that failure says so.
+    static bool fileThere(const std::string& path) {
         platform::Files& files = platform::files();
-        return files.getFileAttributes(path.c_str()) == platform::kInvalidFileAttributes && nothingToBackUp(files.getLastError());
+        uint32_t attributes = files.getFileAttributes(path.c_str());
+        if (attributes == platform::kInvalidFileAttributes) return !nothingToBackUp(files.getLastError());
+        return (attributes & platform::kFileAttributeDirectory) == 0;
     }
 
     // A path the file system cannot name has no key, and is taken for no other file.

@@ -20,6 +20,7 @@ inline constexpr uint32_t kFileShareWrite = 0x2;
 inline constexpr uint32_t kCreateAlways = 2;
 inline constexpr uint32_t kOpenExisting = 3;
 inline constexpr uint32_t kOpenAlways = 4;
+inline constexpr uint32_t kInvalidFileSize = 0xFFFFFFFFu;
 inline constexpr uint32_t kFileBegin = 0;
 inline constexpr uint32_t kFileCurrent = 1;
 inline constexpr uint32_t kFileEnd = 2;
@@ -49,6 +50,8 @@ public:
     virtual bool writeFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* transferred) = 0;
 
     // GetFileSize: the low 32 bits of the size; the high 32 bits through *high when given.
+    // kInvalidFileSize on a failure, and also for a size whose low word it is: then the last
+    // error is kErrorSuccess.
     virtual uint32_t getFileSize(FileHandle file, uint32_t* high) = 0;
 
     // SetFilePointer: moves by the 64-bit distance (*distanceHigh:distanceLow, or distanceLow

@@ -46,6 +46,15 @@ bool CFile::open(const std::string& path, FileOpenMode mode) {
     if (row.takesSize) {
         uint32_t high = 0;
         uint32_t low = files.getFileSize(handle, &high);
+        // A size the system could not tell is no size: a copy measured against it would take
+        // a short one for whole or a whole one for short. GetFileSize says so only through
+        // GetLastError, since a file may be 0xFFFFFFFF bytes long.
+        if (low == platform::kInvalidFileSize && files.getLastError() != platform::kErrorSuccess) {
+            files.closeHandle(handle);
+            fileHandle = nullptr;
+            kind = FileSourceKind::None;
+            return false;
+        }
         fileSize = (static_cast<uint64_t>(high) << 32) | low;
     } else {
         fileSize = 0;

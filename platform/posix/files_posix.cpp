@@ -181,6 +181,7 @@ public:
             return 0xFFFFFFFFu;
         }
         if (high) *high = static_cast<uint32_t>(file->size >> 32);
+        if (static_cast<uint32_t>(file->size) == kInvalidFileSize) lastError = kErrorSuccess;
         return static_cast<uint32_t>(file->size);
     }
 

@@ -186,6 +186,23 @@ TEST_P(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {
     EXPECT_EQ(currentHigh, 1);
 }
 
+// A copy is measured against the source's size, so a failed size must be told from a file of
+// 0xFFFFFFFF bytes: by the last error, which the size of such a file clears.
+TEST_P(FilesContract, ASizeWithAllOnesInItsLowWordClearsTheLastError) {
+    FileHandle file = openExclusive("ones.bin");
+    ASSERT_NE(file, kInvalidFileHandle);
+    int32_t high = 0;
+    files.setFilePointer(file, static_cast<int32_t>(0xFFFFFFFEu), &high, kFileBegin);
+    uint32_t written = 0;
+    ASSERT_TRUE(files.writeFile(file, "x", 1, &written));
+    EXPECT_EQ(files.getFileAttributes((folder / "missing.bin").c_str()), kInvalidFileAttributes);
+    ASSERT_NE(files.getLastError(), kErrorSuccess);
+    uint32_t sizeHigh = 7;
+    EXPECT_EQ(files.getFileSize(file, &sizeHigh), kInvalidFileSize);
+    EXPECT_EQ(sizeHigh, 0u);
+    EXPECT_EQ(files.getLastError(), kErrorSuccess);
+}
+
 TEST_P(FilesContract, OneTransferMovesWhatRemainsWhenAskedForMore) {
     folder.writeBytes("ten.bin", "0123456789");
     FileHandle file = openForRead("ten.bin");

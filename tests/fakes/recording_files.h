@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ public:
     void limitWrites(uint32_t bytes) { writeLimit_ = bytes; }
     // moveFileReplace replaces a read-only file too, as Wine's MoveFileExA does.
     void moveOntoReadOnlyAsWine() { wineMoves_ = true; }
+
+    // Told of each call a test chose to fail, as it fails.
+    std::function<void(const std::string& name)> whenFailing;
 
     int count(const std::string& name) const {
         int n = 0;
@@ -62,7 +66,7 @@ public:
     uint32_t getFileSize(platform::FileHandle file, uint32_t* high) override {
         if (record("getFileSize", "")) {
             if (high) *high = 0;
-            return 0xFFFFFFFFu;  // INVALID_FILE_SIZE
+            return platform::kInvalidFileSize;
         }
         return real_.getFileSize(file, high);
     }
@@ -125,6 +129,7 @@ private:
         for (const Failure& failure : failures_) {
             if (failure.name == name && (failure.nth == 0 || failure.nth == seen)) chosenError_ = failure.error;
         }
+        if (chosenError_ != 0 && whenFailing) whenFailing(name);
         return chosenError_ != 0;
     }
 

@@ -217,7 +217,9 @@ uint32_t FilesOverlay::getFileSize(FileHandle file, uint32_t* high) {
     if (!handle) fail(kErrorInvalidHandle);
     uint64_t size = handle ? handle->content->size() : 0;
     if (high) *high = static_cast<uint32_t>(size >> 32);
-    return handle ? static_cast<uint32_t>(size) : 0xFFFFFFFFu;
+    if (!handle) return kInvalidFileSize;
+    if (static_cast<uint32_t>(size) == kInvalidFileSize) lastError_ = kErrorSuccess;
+    return static_cast<uint32_t>(size);
 }
 
 uint32_t FilesOverlay::setFilePointer(FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) {
