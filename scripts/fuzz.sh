@@ -24,7 +24,7 @@ for target in manifest:manifest paths:path templates:template updates:apply; do
   log=build/fuzz/$name.log
   # Targets that take manifests get the pieces of names that lead elsewhere.
   dictionary=()
-  case $seeds in manifest | updates) dictionary=(-dict=tests/fuzz/names.dict) ;; esac
+  case $seeds in manifest) dictionary=(-dict=tests/fuzz/names.dict) ;; esac
   if build/fuzz/tests/fuzz/$name -max_total_time="$seconds" -print_final_stats=1 "${dictionary[@]}" \
       -artifact_prefix=build/fuzz/artifacts/$name- \
       "build/fuzz/corpus/$name" "tests/fuzz/corpus/$seeds" >"$log" 2>&1; then

@@ -1,0 +1,177 @@
+#include "tests/support/hostile_update.h"
+
+#include "platform/file_names.h"
+#include "platform/text_encoding.h"
+#include "tests/support/manifest_builder.h"
+
+namespace testing_support {
+namespace {
+
+// A name is a folder, a stem, an extension and a backup suffix, each drawn from spellings that
+// the record or Windows take for one another: d, D, d/ and d\\ are one folder to Windows, ｄ
+// another; a and A one file to both, ａ and Ａ to Windows only, ア and ヂ to the record only;
+// 表 and ソ end in a 0x5C trail byte. Written as their code page 932 bytes, so that a build whose
+// literals are UTF-8 (the fuzzer's) draws the same names.
+const char* const kFolders[] = {"", "d\\", "D\\", "d/", "d\\\\", "\x82\x84\\"};
+const char* const kStems[] = {"a", "A", "\x82\x81", "\x82\x60", "\x83\x41", "\x83\x61", "\x95\x5C", "\x83\x5C"};
+const char* const kExtensions[] = {"", ".txt", ".TXT"};
+const char* const kBackups[] = {"", ".bak", ".BAK"};
+// Names the loader refuses: they lead out of their folder or name a device.
+const char* const kHostile[] = {"..\\a.txt", "\\a.txt", "c:a.txt", "a.txt.", "CON", "d\\..\\..\\a.txt"};
+
+template <class T, size_t N>
+uint32_t countOf(const T (&)[N]) {
+    return N;
+}
+
+struct Name {
+    uint32_t folder, stem, extension, backup;
+    std::string text() const { return std::string(kFolders[folder]) + kStems[stem] + kExtensions[extension] + kBackups[backup]; }
+};
+
+Name freshName(const Choices& choose) {
+    return {choose(3) == 0 ? 1 + choose(countOf(kFolders) - 1) : 0, choose(countOf(kStems)), choose(countOf(kExtensions)), 0};
+}
+
+// A spelling of an earlier name that is likely its twin, or its backup's name.
+Name twinOf(Name name, const Choices& choose) {
+    switch (choose(6)) {
+        case 0: break;  // the same bytes again
+        case 1:
+        case 2: name.backup = name.backup ? 0 : 1 + choose(2); break;
+        case 3: name.stem ^= 1; break;  // a/A, ａ/Ａ, ア/ヂ, 表/ソ
+        case 4: name.folder = name.folder ? 1 + choose(countOf(kFolders) - 1) : 0; break;
+        default: name.extension = choose(countOf(kExtensions)); break;
+    }
+    return name;
+}
+
+// Any bytes but the terminator: names that are not code page 932 at all, or that the alphabet
+// does not spell.
+std::string rawName(const Choices& choose) {
+    std::string name(1 + choose(8), '\0');
+    for (char& c : name) c = static_cast<char>(1 + choose(255));
+    return name;
+}
+
+Name drawName(const Choices& choose, const std::vector<Name>& earlier) {
+    return !earlier.empty() && choose(2) ? twinOf(earlier[choose(static_cast<uint32_t>(earlier.size()))], choose) : freshName(choose);
+}
+
+std::string windowsKey(const std::string& name) {
+    platform::PathKey key;
+    return platform::windowsPathKeyOf(name, key) ? key.key : name;
+}
+
+// Several chunks for some, so that a cancel can land inside a copy.
+std::string contentFor(const std::string& label, const Choices& choose) {
+    std::string content = label;
+    if (choose(8) == 0) {
+        size_t size = 100000 * (1 + choose(2)) + choose(50000);
+        while (content.size() < size) content += label;
+        content.resize(size);
+    }
+    return content;
+}
+
+const char* const kNameTemplates[] = {"%s", "%s \x90\x56\x8B\x40\x94\x5C", "sub\\%s", "..\\%s", "%s:x", "%d"};  // 新機能
+const char* const kTargets[] = {"a.txt", "Product.exe /safe", "\x95\x5C\\a.txt"};
+const char* const kFolderTemplates[] = {"%s\\", "", "%s", "..\\", "%s\\..\\..\\", "x:\\%s\\"};
+
+void drawShortcuts(const Choices& choose, HostileUpdate& update) {
+    setText(update.recordHeader.templateArgument, "\x90\xBB\x95\x69");  // 製品
+    setText(update.recordHeader.shortcutFolderTemplate, kFolderTemplates[choose(countOf(kFolderTemplates))]);
+    for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
+        manifest::ShortcutSlot& wanted = update.updateHeader.shortcuts[k];
+        manifest::ShortcutSlot& installed = update.recordHeader.shortcuts[k];
+        if (choose(4) == 0) {
+            setText(wanted.nameTemplate, kNameTemplates[choose(countOf(kNameTemplates))]);
+            setText(wanted.target, kTargets[choose(countOf(kTargets))]);
+        }
+        if (choose(3) == 0) {
+            setText(installed.nameTemplate, kNameTemplates[choose(countOf(kNameTemplates))]);
+            setText(installed.target, kTargets[choose(countOf(kTargets))]);
+        }
+    }
+    update.userShortcutFolder = choose(2);
+    update.commonShortcutFolder = choose(3) == 0;
+}
+
+}  // namespace
+
+HostileUpdate drawHostileUpdate(const Choices& choose) {
+    HostileUpdate update;
+    update.removal = choose(8) == 0;
+    update.confirmation = choose(20) == 0 ? 0 : 1;
+
+    std::vector<Name> names;
+    uint32_t entryCount = choose(7);
+    for (uint32_t i = 0; i < entryCount; ++i) {
+        Name name = drawName(choose, names);
+        names.push_back(name);
+        bool folder = name.folder != 0 && choose(4) == 0;
+        std::string text = folder ? kFolders[name.folder] : name.text();
+        if (choose(25) == 0) text = kHostile[choose(countOf(kHostile))];
+        if (choose(40) == 0) text = rawName(choose);
+        std::string content = contentFor("new" + std::to_string(i) + ":", choose);
+        update.updateEntries.push_back(entry(text, content.size() + (choose(10) == 0), choose(3)));
+        if (!folder && choose(10) != 0) update.payload.push_back({text, content, false});
+    }
+
+    // The installation: each file once by Windows' rule, as a disk can hold it.
+    std::vector<std::string> keys;
+    for (uint32_t i = 0, count = choose(6); i < count; ++i) {
+        Name name = drawName(choose, names);
+        std::string text = name.text(), key = windowsKey(text);
+        bool taken = false;
+        for (const std::string& other : keys) taken = taken || other == key;
+        if (taken) continue;
+        keys.push_back(key);
+        update.installedFiles.push_back({text, "old" + std::to_string(i) + ":" + text, choose(5) == 0});
+        if (choose(3) != 0) {
+            update.recordEntries.push_back(entry(text, update.installedFiles.back().content.size()));
+        }
+    }
+    if (choose(2)) update.installedFolders.push_back(kFolders[1 + choose(countOf(kFolders) - 1)]);
+    if (choose(4) == 0 && !names.empty()) update.recordEntries.push_back(entry(names[choose(static_cast<uint32_t>(names.size()))].text(), 1));
+
+    drawShortcuts(choose, update);
+    if (choose(4) == 0) {
+        static const char* const kCalls[] = {"createFile", "readFile", "writeFile", "moveFileReplace", "deleteFile", "setFileAttributes",
+                                             "getFileAttributes", "createDirectory", "removeDirectory", "flushFileBuffers", "getFileSize",
+                                             "setFilePointer"};
+        update.failedCall = kCalls[choose(countOf(kCalls))];
+        update.failedCallNumber = 1 + static_cast<int>(choose(12));
+    }
+    if (choose(5) == 0) update.cancelAtPump = 1 + static_cast<int>(choose(3));
+    return update;
+}
+
+std::string HostileUpdate::describe() const {
+    auto text = [](const std::string& cp932) { return "\"" + platform::utf8OrRawBytes(cp932) + "\""; };
+    std::string out = removal ? "removal" : "update";
+    out += confirmation ? "" : ", declined";
+    if (cancelAtPump) out += ", cancel at pump " + std::to_string(cancelAtPump);
+    if (!failedCall.empty()) out += ", " + failedCall + " #" + std::to_string(failedCallNumber) + " fails";
+    out += "\n  entries:";
+    for (const manifest::ManifestEntry& e : updateEntries) out += " " + text(e.name) + "(" + std::to_string(e.size) + ")";
+    out += "\n  payload:";
+    for (const File& file : payload) out += " " + text(file.name) + "(" + std::to_string(file.content.size()) + ")";
+    out += "\n  installed:";
+    for (const std::string& folder : installedFolders) out += " " + text(folder);
+    for (const File& file : installedFiles) out += " " + text(file.name) + (file.readOnly ? "(read-only)" : "");
+    out += "\n  record:";
+    for (const manifest::ManifestEntry& e : recordEntries) out += " " + text(e.name);
+    out += "\n  shortcut folder " + text(recordHeader.shortcutFolderTemplate) + (userShortcutFolder ? ", made per user" : "") +
+           (commonShortcutFolder ? ", made for all users" : "") + "; slots (update / installed):";
+    for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
+        const manifest::ShortcutSlot& wanted = updateHeader.shortcuts[k];
+        const manifest::ShortcutSlot& installed = recordHeader.shortcuts[k];
+        if (!wanted.nameTemplate[0] && !installed.nameTemplate[0]) continue;
+        out += " " + std::to_string(k) + ": " + text(wanted.nameTemplate) + " " + text(wanted.target) + " / " + text(installed.nameTemplate) +
+               " " + text(installed.target);
+    }
+    return out;
+}
+
+}  // namespace testing_support

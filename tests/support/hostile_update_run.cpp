@@ -1,0 +1,189 @@
+#include "tests/support/hostile_update_run.h"
+
+#include "app/messages.h"
+#include "engine/apply_update.h"
+#include "engine/run_state.h"
+#include "manifest/manifests.h"
+#include "platform/file_names.h"
+#include "platform/seam.h"
+#include "platform/shell.h"
+#include "support/file.h"
+#include "support/text_template.h"
+#include "tests/fakes/file_service_shell.h"
+#include "tests/fakes/fixed_process.h"
+#include "tests/fakes/fixed_registry.h"
+#include "tests/fakes/recording_files.h"
+#include "tests/fakes/scripted_updater_ui.h"
+#include "tests/support/manifest_builder.h"
+
+namespace testing_support {
+namespace {
+
+// Nothing of it exists on disk: the whole run lives in the overlay.
+const std::string kRoot = "Z:\\updater-hostile-run\\";
+constexpr char kRegistryKey[] = "Software\\Hostile";
+constexpr char kRegistryValue[] = "Folder";
+
+void write(const std::string& path, const std::string& bytes) {
+    support::CFile file;
+    if (file.open(path, support::FileOpenMode::Write)) file.write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+// A file below a folder, with the folders on its way.
+void place(const std::string& folder, const std::string& name, const std::string& bytes) {
+    engine::createDirectoryChain(folder + name.substr(0, name.size() - support::fileNameOf(name).size()));
+    write(folder + name, bytes);
+}
+
+std::string contentOf(overlay::FilesOverlay& files, const std::string& path) {
+    std::string bytes;
+    return files.contentOf(path, bytes) ? bytes : std::string();
+}
+
+HostileUpdateRun::Tree treeOf(overlay::FilesOverlay& files, const std::string& folder) {
+    HostileUpdateRun::Tree tree;
+    std::vector<overlay::TreeItem> items;
+    files.tree(folder, items);
+    for (const overlay::TreeItem& item : items) {
+        platform::PathKey key;
+        platform::windowsPathKeyOf(item.name, key);
+        if (item.folder) {
+            tree.folders.insert(key.key);
+            continue;
+        }
+        tree.files[key.key] = contentOf(files, folder + item.name);
+        tree.names[key.key] = item.name;
+    }
+    return tree;
+}
+
+void layOut(const HostileUpdate& update) {
+    for (const std::string& folder : {HostileUpdateRun::kInstallFolder, HostileUpdateRun::kDataFolder, HostileUpdateRun::kUserPrograms,
+                                      HostileUpdateRun::kCommonPrograms}) {
+        engine::createDirectoryChain(folder);
+    }
+    for (const std::string& folder : update.installedFolders) engine::createDirectoryChain(HostileUpdateRun::kInstallFolder + folder);
+    for (const HostileUpdate::File& file : update.installedFiles) {
+        place(HostileUpdateRun::kInstallFolder, file.name, file.content);
+        if (file.readOnly) platform::files().setFileAttributes((HostileUpdateRun::kInstallFolder + file.name).c_str(), platform::kFileAttributeReadOnly);
+    }
+    for (const HostileUpdate::File& file : update.payload) place(HostileUpdateRun::kDataFolder, file.name, file.content);
+
+    manifest::UninstallHeader record = update.recordHeader;
+    for (const manifest::ManifestEntry& e : update.recordEntries) {
+        ++record.entryCount;
+        if (!manifest::isDirectoryEntry(e)) ++record.fileCount, record.totalBytes += e.size;
+    }
+    write(HostileUpdateRun::kInstallFolder + "Uninstallinf.dat", manifestBytes(record, update.recordEntries));
+    manifest::UpdateHeader header = updateHeader(kRegistryKey, kRegistryValue, static_cast<uint32_t>(update.updateEntries.size()));
+    std::memcpy(header.shortcuts, update.updateHeader.shortcuts, sizeof header.shortcuts);
+    setText(header.carriedStrings[0], "1.1");
+    write(HostileUpdateRun::kUpdateFolder + "Updateinf.dat", manifestBytes(header, update.updateEntries));
+
+    // The shortcut folder wherever its template leads, with the installed slots' links in it.
+    std::string_view argument(record.templateArgument);
+    support::ExpandedTemplate folder = support::expandTemplate(record.shortcutFolderTemplate, argument);
+    if (!folder.usable()) return;
+    for (auto [made, programs] : {std::pair{update.userShortcutFolder, HostileUpdateRun::kUserPrograms},
+                                  std::pair{update.commonShortcutFolder, HostileUpdateRun::kCommonPrograms}}) {
+        if (!made) continue;
+        engine::createDirectoryChain(programs + folder.text);
+        for (const manifest::ShortcutSlot& slot : record.shortcuts) {
+            support::ExpandedTemplate name = support::expandTemplate(slot.nameTemplate, argument);
+            if (slot.nameTemplate[0] && name.usable()) write(programs + folder.text + name.text + ".lnk", "old link");
+        }
+    }
+}
+
+// The record as a save of it writes, made in an overlay of its own.
+std::string savedApart(const manifest::UninstallManifest& record) {
+    overlay::FilesOverlay files(platform::files());
+    platform::ScopedService<platform::Files> apart(files);
+    engine::createDirectoryChain(kRoot);
+    manifest::saveUninstallManifest(kRoot + "Uninstallinf.dat", record);
+    return contentOf(files, kRoot + "Uninstallinf.dat");
+}
+
+std::string withoutSeparator(std::string folder) {
+    folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+const std::string HostileUpdateRun::kInstallFolder = kRoot + "product\\";
+const std::string HostileUpdateRun::kUpdateFolder = kRoot + "update\\";
+const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + "data\\";
+const std::string HostileUpdateRun::kUserPrograms = kRoot + "user\\Start Menu\\Programs\\";
+const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\Programs\\";
+
+bool HostileUpdateRun::succeeded() const {
+    for (const fakes::RecordingMessageBoxes::Box& box : boxes) {
+        if (box.hasCaption && box.caption == app::messages::kCompletedCaption) return true;
+    }
+    return false;
+}
+
+bool HostileUpdateRun::backedUpAFreshCopy() const {
+    std::set<std::string> written;
+    auto keyOf = [](const std::string& path) {
+        platform::PathKey key;
+        return platform::windowsPathKeyOf(path, key) ? key.key : path;
+    };
+    for (const overlay::Change& change : changes) {
+        if (change.kind == overlay::Change::FileCreated || change.kind == overlay::Change::FileEmptied) written.insert(keyOf(change.path));
+        if (change.kind == overlay::Change::FileMoved && written.count(keyOf(change.path)) && keyOf(change.to) == keyOf(change.path) + ".BAK") {
+            return true;
+        }
+    }
+    return false;
+}
+
+HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<void()>& program) {
+    HostileUpdateRun run;
+    overlay::FilesOverlay files(platform::files());
+    platform::ScopedService<platform::Files> inMemory(files);
+    layOut(update);
+    run.installedBefore = treeOf(files, HostileUpdateRun::kInstallFolder);
+    run.payload = treeOf(files, HostileUpdateRun::kDataFolder);
+    run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + "Uninstallinf.dat");
+
+    engine::resetRunState();
+    fakes::FixedProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal ? "Update.exe -u" : "Update.exe");
+    fakes::FixedRegistry registry(kRegistryKey, kRegistryValue, HostileUpdateRun::kInstallFolder);
+    fakes::FileServiceShell shell({{platform::kCsidlPrograms, withoutSeparator(HostileUpdateRun::kUserPrograms)},
+                                   {platform::kCsidlCommonPrograms, withoutSeparator(HostileUpdateRun::kCommonPrograms)}});
+    fakes::ScriptedUpdaterUi ui;
+    ui.confirmation = update.confirmation;
+    ui.cancelAtPump = update.cancelAtPump;
+    fakes::RecordingMessageBoxes boxes;
+    files.onChange([&](const overlay::Change& change) { run.changes.push_back(change); });
+    if (update.failedCall.empty()) {
+        program();
+    } else {
+        fakes::RecordingFiles faults;
+        faults.failCall(update.failedCall, update.failedCallNumber);
+        faults.whenFailing = [&](const std::string& name) {
+            run.faultStruck = true;
+            run.faultStruckAt = name + " " + faults.calls.back().path;
+            run.faultStruckAfterTheCopy = ui.count("destroyProgressDialog") > 0;
+        };
+        program();
+    }
+    files.onChange(nullptr);
+
+    run.boxes = boxes.boxes;
+    run.statusTexts = ui.statusTexts;
+    run.confirmed = ui.count("showProgressDialog") > 0;
+    run.userProgramsAfter = treeOf(files, HostileUpdateRun::kUserPrograms);
+    run.commonProgramsAfter = treeOf(files, HostileUpdateRun::kCommonPrograms);
+    run.installedAfter = treeOf(files, HostileUpdateRun::kInstallFolder);
+    run.recordAfter = contentOf(files, HostileUpdateRun::kInstallFolder + "Uninstallinf.dat");
+    manifest::UninstallManifest reloaded;
+    run.recordLoadsAfter =
+        manifest::loadUninstallManifest(HostileUpdateRun::kInstallFolder + "Uninstallinf.dat", 0, reloaded) == manifest::LoadResult::Loaded;
+    run.recordInMemory = savedApart(engine::runState().uninstallManifest);
+    return run;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,209 @@
+#include "tests/support/safety_properties.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "app/updater.h"
+#include "engine/engine_messages.h"
+#include "manifest/layouts.h"
+#include "platform/file_names.h"
+#include "platform/text_encoding.h"
+#include "support/text_template.h"
+#include "tests/support/plain_update.h"
+
+namespace testing_support {
+namespace {
+
+using Run = HostileUpdateRun;
+
+std::string keyOf(const std::string& path) {
+    platform::PathKey key;
+    return platform::windowsPathKeyOf(path, key) ? key.key : "\n" + path;
+}
+
+bool below(const std::string& key, const std::string& folderKey) {
+    return key.size() > folderKey.size() && key.compare(0, folderKey.size(), folderKey) == 0 && key[folderKey.size()] == '/';
+}
+
+std::string shown(const std::string& cp932) { return "\"" + platform::utf8OrRawBytes(cp932) + "\""; }
+
+// The folder a shortcut folder's links land in, or empty where that leaves the Programs folder.
+std::string linkFolderKey(const HostileUpdate& update, const std::string& programs) {
+    const manifest::UninstallHeader& header = update.recordHeader;
+    support::ExpandedTemplate folder = support::expandTemplate(header.shortcutFolderTemplate, header.templateArgument);
+    if (!folder.usable()) return {};
+    std::string landing = platform::parentKeyOf(keyOf(programs + folder.text + "x.lnk")), top = keyOf(programs);
+    return landing == top || below(landing, top) ? landing : std::string();
+}
+
+class Judge {
+public:
+    Judge(const HostileUpdate& update, const Run& run) : update_(update), run_(run) {}
+
+    std::vector<std::string> verdict() {
+        if (!run_.confirmed) {
+            if (!run_.changes.empty()) broken("a run that was not confirmed changed " + shown(run_.changes[0].path));
+            return found_;
+        }
+        nothingLost();
+        nothingOutside();
+        recordWhole();
+        if (run_.succeeded()) successIsTrue();
+        return found_;
+    }
+
+private:
+    void broken(const std::string& what) { found_.push_back(what); }
+
+    bool holds(const std::string& key, const std::string& content) const {
+        auto it = run_.installedAfter.files.find(key);
+        return it != run_.installedAfter.files.end() && it->second == content;
+    }
+    // A listed file the run reached: its status line was shown.
+    bool reached(const manifest::ManifestEntry& entry) const {
+        std::string status = entry.name + std::string(update_.removal ? engine::messages::kDeletingSuffix : engine::messages::kCopyingSuffix);
+        return std::find(run_.statusTexts.begin(), run_.statusTexts.end(), status) != run_.statusTexts.end();
+    }
+    bool listedFile(const std::string& key) const {
+        for (const manifest::ManifestEntry& e : update_.updateEntries) {
+            if (!manifest::isDirectoryEntry(e) && keyOf(e.name) == key) return true;
+        }
+        return false;
+    }
+    // The old X.bak that the backup of an X that existed replaces: the one loss intended.
+    bool replacedByABackup(const std::string& key) const {
+        for (const manifest::ManifestEntry& e : update_.updateEntries) {
+            if (!manifest::isDirectoryEntry(e) && keyOf(e.name) + ".BAK" == key && run_.installedBefore.files.count(keyOf(e.name)) && reached(e)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void nothingLost() {
+        for (const auto& [key, content] : run_.installedBefore.files) {
+            if (key == "UNINSTALLINF.DAT") continue;
+            bool kept = holds(key, content);
+            if (!update_.removal && (run_.succeeded() || run_.faultStruckAfterTheCopy)) kept = kept || holds(key + ".BAK", content);
+            if (update_.removal && listedFile(key)) kept = true;
+            if (!kept && !replacedByABackup(key)) broken("the old content of " + shown(run_.installedBefore.names.at(key)) + " is gone");
+        }
+    }
+
+    void nothingOutside() {
+        std::vector<std::string> inside = {keyOf(Run::kInstallFolder)};
+        for (const std::string& programs : {Run::kUserPrograms, Run::kCommonPrograms}) {
+            std::string folder = linkFolderKey(update_, programs);
+            if (!folder.empty()) inside.push_back(folder);
+        }
+        auto allowed = [&](const std::string& path) {
+            std::string key = keyOf(path);
+            for (const std::string& folder : inside) {
+                if (below(key, folder) || (key == folder && folder != inside[0])) return true;
+            }
+            return false;
+        };
+        for (const overlay::Change& change : run_.changes) {
+            if (!allowed(change.path)) broken("changed " + shown(change.path) + ", outside its folders");
+            if (change.kind == overlay::Change::FileMoved && !allowed(change.to)) broken("moved a file to " + shown(change.to) + ", outside its folders");
+        }
+    }
+
+    void recordWhole() {
+        if (!run_.recordLoadsAfter) broken("the record does not load");
+        bool saved = run_.recordAfter == run_.recordInMemory;
+        if (!saved && !(run_.faultStruck && run_.recordAfter == run_.recordBefore)) broken("the record is neither the one the run held nor the old one");
+    }
+
+    void successIsTrue() {
+        std::map<std::string, const std::string*> expected;
+        for (const manifest::ManifestEntry& e : update_.updateEntries) {
+            if (manifest::isDirectoryEntry(e)) continue;
+            auto payload = run_.payload.files.find(keyOf(e.name));
+            expected[keyOf(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
+        }
+        for (const auto& [key, content] : expected) {
+            auto after = run_.installedAfter.files.find(key);
+            bool there = after != run_.installedAfter.files.end();
+            if (update_.removal ? there : !content || !there || after->second != *content) {
+                broken("after its success the run left " + key + (update_.removal ? " in place" : " without its payload's bytes"));
+            }
+        }
+    }
+
+    const HostileUpdate& update_;
+    const Run& run_;
+    std::vector<std::string> found_;
+};
+
+void compareTrees(const char* what, const Run::Tree& a, const Run::Tree& b, const std::set<std::string>& keys,
+                  const std::set<std::string>& folders, std::vector<std::string>& found) {
+    auto contentIn = [](const Run::Tree& tree, const std::string& key) {
+        auto it = tree.files.find(key);
+        return it == tree.files.end() ? std::string("(none)") : it->second;
+    };
+    for (const std::string& key : keys) {
+        std::string mine = contentIn(a, key), theirs = contentIn(b, key);
+        if (mine != theirs) found.push_back(std::string(what) + ": " + key + " holds " + shown(mine.substr(0, 24)) + " against " + shown(theirs.substr(0, 24)));
+    }
+    for (const std::string& folder : folders) {
+        if (a.folders.count(folder) != b.folders.count(folder)) found.push_back(std::string(what) + ": the folder " + folder + " differs");
+    }
+}
+
+std::set<std::string> keysOf(const Run::Tree& tree) {
+    std::set<std::string> keys;
+    for (const auto& [key, content] : tree.files) keys.insert(key);
+    return keys;
+}
+
+}  // namespace
+
+std::vector<std::string> safetyViolations(const HostileUpdate& update, const HostileUpdateRun& run) { return Judge(update, run).verdict(); }
+
+std::vector<std::string> differencesBetween(const HostileUpdate& update, const HostileUpdateRun& run, const HostileUpdateRun& reference) {
+    std::vector<std::string> found;
+    std::string boxes, referenceBoxes;
+    for (const auto& box : run.boxes) boxes += shown(box.text) + (box.hasCaption ? " [" + shown(box.caption) + "]" : "") + " ";
+    for (const auto& box : reference.boxes) referenceBoxes += shown(box.text) + (box.hasCaption ? " [" + shown(box.caption) + "]" : "") + " ";
+    if (boxes != referenceBoxes) found.push_back("messages " + boxes + "against " + referenceBoxes);
+    // Where the reference backed up a fresh copy, its files differ from the product's by copies
+    // of what the run brought, and its rollback puts one back: only the outcome compares.
+    if (reference.backedUpAFreshCopy()) return found;
+    // The files from before the run, their backups, and after a success the files it lists. Not
+    // the copies the plain steps make of a file the same run has brought (a second backup of a
+    // fresh copy, and what their rollback puts back from it), which the product does not make.
+    std::set<std::string> keys, folders = run.installedBefore.folders;
+    for (const std::string& key : keysOf(run.installedBefore)) keys.insert({key, key + ".BAK"});
+    for (const manifest::ManifestEntry& e : update.updateEntries) {
+        if (run.succeeded()) (manifest::isDirectoryEntry(e) ? folders : keys).insert(keyOf(e.name));
+    }
+    compareTrees("the installation", run.installedAfter, reference.installedAfter, keys, folders, found);
+    for (auto [what, tree, theirs] : {std::tuple{"the per-user shortcuts", &run.userProgramsAfter, &reference.userProgramsAfter},
+                                      std::tuple{"the all-users shortcuts", &run.commonProgramsAfter, &reference.commonProgramsAfter}}) {
+        std::set<std::string> all = keysOf(*tree), theirKeys = keysOf(*theirs), allFolders = tree->folders;
+        all.insert(theirKeys.begin(), theirKeys.end());
+        allFolders.insert(theirs->folders.begin(), theirs->folders.end());
+        compareTrees(what, *tree, *theirs, all, allFolders, found);
+    }
+    if (run.recordAfter != reference.recordAfter) found.push_back("the records differ");
+    return found;
+}
+
+Verdict judgeHostileUpdate(const HostileUpdate& update) {
+    Verdict verdict;
+    HostileUpdateRun run = runHostileUpdate(update, [] { app::runUpdater(); });
+    verdict.broken = safetyViolations(update, run);
+    verdict.succeeded = run.succeeded();
+    bool plainCopiesWhole = true;
+    HostileUpdateRun plain = runHostileUpdate(update, [&] { plainCopiesWhole = runPlainUpdater(); });
+    verdict.heldToThePlainSteps = safetyViolations(update, plain).empty() && plainCopiesWhole && run.faultStruckAt == plain.faultStruckAt;
+    if (verdict.heldToThePlainSteps) {
+        for (const std::string& difference : differencesBetween(update, run, plain)) verdict.broken.push_back("unlike the plain steps: " + difference);
+    }
+    return verdict;
+}
+
+}  // namespace testing_support
