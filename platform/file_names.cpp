@@ -1,5 +1,7 @@
 #include "platform/file_names.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 #include "platform/text_encoding.h"
 
@@ -58,17 +60,20 @@ std::string upperCased(const std::string& utf8) {
     return upper;
 }
 
-// A byte 0x5C or 0x2F is a separator unless it is the second byte of a double-byte character.
-std::vector<bool> separatorsOf(std::string_view path) {
-    std::vector<bool> separators(path.size(), false);
+// The names between the separators, empty ones (doubled separators, a leading or a trailing
+// one) included. A byte 0x5C or 0x2F is a separator unless it is the second byte of a
+// double-byte character.
+void splitNames(std::string_view path, std::vector<std::string_view>& names) {
+    size_t start = 0;
     for (size_t i = 0; i < path.size(); ++i) {
-        if (isCp932LeadByte(static_cast<uint8_t>(path[i])) && i + 1 < path.size()) {
+        if (isCp932LeadByte(static_cast<uint8_t>(path[i]))) {
             ++i;
-        } else {
-            separators[i] = path[i] == '\\' || path[i] == '/';
+        } else if (path[i] == '\\' || path[i] == '/') {
+            names.push_back(path.substr(start, i - start));
+            start = i + 1;
         }
     }
-    return separators;
+    names.push_back(path.substr(std::min(start, path.size())));
 }
 
 }  // namespace
@@ -76,43 +81,34 @@ std::vector<bool> separatorsOf(std::string_view path) {
 bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
     std::string utf8;
     if (productPath.empty() || !cp932ToUtf8(productPath, utf8)) return false;
-    const std::vector<bool> separator = separatorsOf(productPath);
-    auto component = [&](size_t& at) {
-        while (at < productPath.size() && separator[at]) ++at;
-        size_t end = at;
-        while (end < productPath.size() && !separator[end]) ++end;
-        std::string_view text = productPath.substr(at, end - at);
-        at = end;
-        return text;
-    };
+    std::vector<std::string_view> names;
+    splitNames(productPath, names);
 
     std::string root;
-    size_t at = 0;
-    if (productPath.size() >= 2 && productPath[1] == ':' && !isCp932LeadByte(static_cast<uint8_t>(productPath[0]))) {
-        root = productPath.substr(0, 2);
-        at = 2;
-        if (at < productPath.size() && separator[at]) root += '\\';
-    } else if (productPath.size() >= 2 && separator[0] && separator[1]) {
+    size_t first = 0;
+    std::string_view head = names[0];
+    if (head.size() >= 2 && head[1] == ':' && !isCp932LeadByte(static_cast<uint8_t>(head[0]))) {
+        root = head.substr(0, 2);
+        if (head.size() == 2 && names.size() > 1) root += '\\';
+        names[0] = head.substr(2);
+    } else if (head.empty() && names.size() > 2 && names[1].empty()) {
         // \\server\share: both names belong to the root, which ".." never leaves.
-        at = 2;
-        std::string_view server = component(at);
-        std::string_view share = component(at);
-        root = "\\\\" + std::string(server) + "\\" + std::string(share) + "\\";
-    } else if (separator[0]) {
+        root = "\\\\" + std::string(names[2]) + "\\" + std::string(names.size() > 3 ? names[3] : "") + "\\";
+        first = std::min<size_t>(4, names.size());
+    } else if (head.empty() && names.size() > 1) {
         root = "\\";
     }
 
     std::vector<std::string_view> components;
-    while (at < productPath.size()) {
-        std::string_view name = component(at);
-        if (name.empty() || name == ".") continue;
-        if (name == "..") {
-            if (!components.empty()) components.pop_back();
-            continue;
+    for (size_t i = first; i < names.size(); ++i) {
+        if (names[i].empty() || names[i] == ".") continue;
+        if (names[i] != "..") {
+            components.push_back(names[i]);
+        } else if (!components.empty()) {
+            components.pop_back();
         }
-        components.push_back(name);
     }
-    const bool trailing = separator.back() && !components.empty();
+    const bool trailing = names.size() > 1 && names.back().empty() && !components.empty();
     if (!components.empty() && !trailing) {
         std::string_view& last = components.back();
         while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.remove_suffix(1);
@@ -120,7 +116,10 @@ bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
     }
 
     key.path = root;
-    for (size_t i = 0; i < components.size(); ++i) key.path += std::string(i == 0 ? "" : "\\") + std::string(components[i]);
+    for (size_t i = 0; i < components.size(); ++i) {
+        if (i > 0) key.path += '\\';
+        key.path += components[i];
+    }
     if (key.path.empty()) return false;
     cp932ToUtf8(key.path, utf8);
     for (char& c : utf8) {
@@ -132,15 +131,18 @@ bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
 }
 
 bool parentOf(const PathKey& child, PathKey& parent) {
-    const std::vector<bool> separator = separatorsOf(child.path);
-    size_t cut = child.path.size();
-    while (cut > 0 && !separator[cut - 1]) --cut;
-    if (cut == 0) return false;
-    std::string folder = child.path.substr(0, cut);
-    PathKey parentKey;
+    size_t cut = 0;
+    for (size_t i = 0; i < child.path.size(); ++i) {
+        if (isCp932LeadByte(static_cast<uint8_t>(child.path[i]))) {
+            ++i;
+        } else if (child.path[i] == '\\') {
+            cut = i + 1;
+        }
+    }
+    PathKey folder;
     // A root keeps its separator; any other folder is named without it.
-    if (!windowsPathKeyOf(folder, parentKey) || parentKey.key == child.key) return false;
-    parent = parentKey;
+    if (cut == 0 || !windowsPathKeyOf(child.path.substr(0, cut), folder) || folder.key == child.key) return false;
+    parent = folder;
     parent.trailingSeparator = false;
     return true;
 }
