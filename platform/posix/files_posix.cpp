@@ -11,6 +11,7 @@
 
 #include "platform/files.h"
 #include "platform/posix/posix_system.h"
+#include "platform/windows_file_rules.h"
 
 namespace platform {
 namespace {
@@ -63,14 +64,6 @@ std::string currentFolder() {
     return cwd ? cwd.get() : "/";
 }
 
-bool sharingAllows(const OpenFile& held, uint32_t access, uint32_t share) {
-    if ((access & kGenericRead) && !(held.share & kFileShareRead)) return false;
-    if ((access & kGenericWrite) && !(held.share & kFileShareWrite)) return false;
-    if ((held.access & kGenericRead) && !(share & kFileShareRead)) return false;
-    if ((held.access & kGenericWrite) && !(share & kFileShareWrite)) return false;
-    return true;
-}
-
 class PosixFiles final : public Files {
 public:
     FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) override {
@@ -110,7 +103,7 @@ public:
             // access to such a file for every user; the host lets root through.
             if (S_ISDIR(opened.st_mode) || ((access & kGenericWrite) && !(opened.st_mode & S_IWUSR))) refusal = kErrorAccessDenied;
             for (const OpenFile* held : open_) {
-                if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(*held, access, share)) {
+                if (held->device == opened.st_dev && held->inode == opened.st_ino && !sharingAllows(held->access, held->share, access, share)) {
                     refusal = kErrorSharingViolation;
                 }
             }
@@ -191,9 +184,7 @@ public:
             failed(kErrorInvalidHandle);
             return 0xFFFFFFFFu;
         }
-        int64_t distance = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
-                                                               static_cast<uint32_t>(distanceLow))
-                                        : static_cast<int64_t>(distanceLow);
+        int64_t distance = seekDistanceOf(distanceLow, distanceHigh);
         off_t position = static_cast<off_t>(file->position);
         if (method != kFileCurrent || distance != 0) {
             int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : SEEK_END;
@@ -204,8 +195,7 @@ public:
             }
             file->position = static_cast<uint64_t>(position);
         }
-        if (distanceHigh) *distanceHigh = static_cast<int32_t>(static_cast<uint64_t>(position) >> 32);
-        return static_cast<uint32_t>(position);
+        return reportedPosition(static_cast<uint64_t>(position), distanceHigh);
     }
 
     bool closeHandle(FileHandle handle) override {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "support/file.h"
+#include "platform/windows_file_rules.h"
 #include "support/multibyte.h"
 
 namespace overlay {
@@ -13,14 +14,6 @@ using namespace platform;
 // Codes only the overlay's own refusals give.
 constexpr uint32_t kErrorReadFault = 30;      // a real file's bytes could not be read
 constexpr uint32_t kErrorNegativeSeek = 131;  // ERROR_NEGATIVE_SEEK
-
-bool sharingAllows(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
-    if ((access & kGenericRead) && !(heldShare & kFileShareRead)) return false;
-    if ((access & kGenericWrite) && !(heldShare & kFileShareWrite)) return false;
-    if ((heldAccess & kGenericRead) && !(share & kFileShareRead)) return false;
-    if ((heldAccess & kGenericWrite) && !(share & kFileShareWrite)) return false;
-    return true;
-}
 
 std::string leafOf(std::string path) {
     while (!path.empty() && support::isPathSeparatorAt(path, path.size() - 1)) path.pop_back();
@@ -228,8 +221,7 @@ uint32_t FilesOverlay::setFilePointer(FileHandle file, int32_t distanceLow, int3
         fail(kErrorInvalidHandle);
         return 0xFFFFFFFFu;
     }
-    int64_t distance = distanceHigh ? static_cast<int64_t>((uint64_t{static_cast<uint32_t>(*distanceHigh)} << 32) | static_cast<uint32_t>(distanceLow))
-                                    : int64_t{distanceLow};
+    int64_t distance = seekDistanceOf(distanceLow, distanceHigh);
     int64_t origin = method == kFileBegin ? 0 : method == kFileCurrent ? static_cast<int64_t>(handle->position)
                                                                        : static_cast<int64_t>(handle->content->size());
     int64_t position = origin + distance;
@@ -238,8 +230,7 @@ uint32_t FilesOverlay::setFilePointer(FileHandle file, int32_t distanceLow, int3
         return 0xFFFFFFFFu;
     }
     handle->position = static_cast<uint64_t>(position);
-    if (distanceHigh) *distanceHigh = static_cast<int32_t>(handle->position >> 32);
-    return static_cast<uint32_t>(handle->position);
+    return reportedPosition(handle->position, distanceHigh);
 }
 
 bool FilesOverlay::closeHandle(FileHandle file) {
