@@ -11,8 +11,9 @@ namespace bench {
 
 void prepareRun(const std::vector<manifest::ManifestEntry>& update, const std::vector<manifest::ManifestEntry>& recorded,
                 bool removal) {
-    engine::resetRunState();
+    // Each run starts from what a new process starts with.
     engine::RunState& state = engine::runState();
+    state = engine::RunState{};
     state.RemovalMode = removal;
     state.updateManifest.header.entryCount = static_cast<uint32_t>(update.size());
     state.updateManifest.entries = std::make_unique<manifest::ManifestEntry[]>(update.size());

@@ -2,11 +2,16 @@
 
 namespace engine {
 namespace {
-RunState state;
+RunState processState;
+RunState* replacement = nullptr;
 }  // namespace
 
-RunState& runState() { return state; }
+RunState& runState() { return replacement ? *replacement : processState; }
 
-void resetRunState() { state = RunState{}; }
+RunState* RunState::replace(RunState* state) {
+    RunState* previous = replacement;
+    replacement = state;
+    return previous;
+}
 
 }  // namespace engine

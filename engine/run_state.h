@@ -30,12 +30,14 @@ struct RunState {
     manifest::UpdateManifest updateManifest;
     manifest::UninstallManifest uninstallManifest;
     ChangeJournal changeJournal;
+
+    // Puts another state in the process's place until it is replaced back, as the platform's
+    // services are (platform::ScopedService): a dry run, a benchmark or a test that runs the
+    // updater more than once in one process starts each run from a state of its own.
+    static RunState* replace(RunState* replacement);
 };
 
-// The run's state; one per process.
+// The run's state: the process's own, or the one put in its place.
 RunState& runState();
-
-// Back to the state before start-up: what a new process starts with.
-void resetRunState();
 
 }  // namespace engine

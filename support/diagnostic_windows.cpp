@@ -17,6 +17,12 @@ bool DiagnosticWindowRegistry::isWindowVisible(int32_t index) const {
     return index < kDiagnosticWindowSlots && visible(slots_[index]);
 }
 
+const DiagnosticWindow* DiagnosticWindowRegistry::place(int32_t slot, const DiagnosticWindow* window) {
+    const DiagnosticWindow* previous = slots_[slot];
+    slots_[slot] = window;
+    return previous;
+}
+
 DiagnosticWindowRegistry& diagnosticWindowRegistry() {
     static DiagnosticWindowRegistry registry;
     return registry;

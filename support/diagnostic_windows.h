@@ -23,11 +23,11 @@ public:
     // slot's window is. An empty slot, or an index past the last slot, has no visible window.
     bool isWindowVisible(int32_t index) const;
 
-private:
-    // Windows are registered by the code that creates them. The updater creates none, so the
-    // registration lives with the tests that do.
-    friend class DiagnosticWindowRegistration;
+    // Puts a window into a slot (null empties it) and returns what the slot held. Windows are
+    // registered by the code that creates them; the updater creates none.
+    const DiagnosticWindow* place(int32_t slot, const DiagnosticWindow* window);
 
+private:
     std::array<const DiagnosticWindow*, kDiagnosticWindowSlots> slots_{};
 };
 

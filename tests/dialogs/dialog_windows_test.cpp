@@ -12,6 +12,7 @@
 #include "engine/run_state.h"
 #include "app/updater_ui.h"
 #include "resources/resource_ids.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace {
 
@@ -23,15 +24,14 @@ std::string textOf(HWND window) {
 
 class DialogTest : public ::testing::Test {
 protected:
+    testing_support::FreshRunState runState;
     void SetUp() override {
-        engine::resetRunState();
         std::strcpy(engine::runState().updateManifest.header.title, "サンプル製品");
         std::strcpy(engine::runState().updateManifest.header.updateName, "サンプル製品 Ver1.01");
         std::strcpy(engine::runState().updateManifest.header.note, "データを書き換えます");
     }
     void TearDown() override {
         if (progress) app::updaterUi().destroyProgressDialog(progress);
-        engine::resetRunState();
     }
 
     // The modal confirmation, reached into by a thread timer once it is on screen: `act`

@@ -3,12 +3,13 @@
 
 #include "engine/run_state.h"
 #include "tests/fakes/scripted_updater_ui.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace {
 
 TEST(ProgressCancel, APressReachesTheEngineExceptDuringARemoval) {
     for (bool removal : {false, true}) {
-        engine::resetRunState();
+        testing_support::FreshRunState runState;
         engine::runState().RemovalMode = removal;
         fakes::ScriptedUpdaterUi ui;
         ui.cancelAtPump = 1;

@@ -17,6 +17,7 @@
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/support/manifest_builder.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ const std::string kDone = "完了";
 
 class RunSequence : public ::testing::Test {
 protected:
+    testing_support::FreshRunState runState;
     testing_support::ScratchFolder folder;
     fakes::ScriptedUpdaterUi ui;
     fakes::RecordingMessageBoxes boxes;
@@ -52,7 +54,6 @@ protected:
     std::vector<Sight> sights;
 
     void SetUp() override {
-        engine::resetRunState();
         folder.makeFolder("update\\data");
         folder.makeFolder("install");
         setText(updateHeader.carriedStrings[0], "新しい版");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/run_state.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ TEST(ConfirmationAnswerParsing, EnterIsOkAndEitherButtonCanBeTypedInAnyCase) {
 
 class TerminalUiTest : public ::testing::Test {
 protected:
+    testing_support::FreshRunState runState;
     void SetUp() override {
-        engine::resetRunState();
         std::strcpy(engine::runState().updateManifest.header.title, "サンプル製品");
         std::strcpy(engine::runState().updateManifest.header.updateName, "サンプル製品 Ver1.01");
         std::strcpy(engine::runState().updateManifest.header.note, "データを書き換えます");
@@ -39,7 +40,6 @@ protected:
         std::free(drawn);
         close(keyboard);
         close(terminal);
-        engine::resetRunState();
     }
     void type(const std::string& keys) { ASSERT_EQ(write(keyboard, keys.data(), keys.size()), ssize_t(keys.size())); }
     std::string shown() {

@@ -11,10 +11,8 @@ namespace support {
 class DiagnosticWindowRegistration {
 public:
     DiagnosticWindowRegistration(int32_t slot, const DiagnosticWindow& window)
-        : slot_(slot), previous_(diagnosticWindowRegistry().slots_[slot]) {
-        diagnosticWindowRegistry().slots_[slot] = &window;
-    }
-    ~DiagnosticWindowRegistration() { diagnosticWindowRegistry().slots_[slot_] = previous_; }
+        : slot_(slot), previous_(diagnosticWindowRegistry().place(slot, &window)) {}
+    ~DiagnosticWindowRegistration() { diagnosticWindowRegistry().place(slot_, previous_); }
     DiagnosticWindowRegistration(const DiagnosticWindowRegistration&) = delete;
     DiagnosticWindowRegistration& operator=(const DiagnosticWindowRegistration&) = delete;
 

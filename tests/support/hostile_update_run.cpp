@@ -10,11 +10,11 @@
 #include "support/file.h"
 #include "support/text_template.h"
 #include "tests/fakes/file_service_shell.h"
-#include "tests/fakes/fixed_process.h"
-#include "tests/fakes/fixed_registry.h"
 #include "tests/fakes/recording_files.h"
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/support/manifest_builder.h"
+#include "tests/support/fresh_run_state.h"
+#include "tools/patchkit/dry_run_services.h"
 
 namespace testing_support {
 namespace {
@@ -148,9 +148,11 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     run.payload = treeOf(files, HostileUpdateRun::kDataFolder);
     run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + "Uninstallinf.dat");
 
-    engine::resetRunState();
-    fakes::FixedProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal ? "Update.exe -u" : "Update.exe");
-    fakes::FixedRegistry registry(kRegistryKey, kRegistryValue, HostileUpdateRun::kInstallFolder);
+    FreshRunState runState;
+    patchkit::PackageProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal);
+    patchkit::InstallationRegistry registry(HostileUpdateRun::kInstallFolder);
+    platform::ScopedService<platform::Process> processInPlace(process);
+    platform::ScopedService<platform::Registry> registryInPlace(registry);
     fakes::FileServiceShell shell({{platform::kCsidlPrograms, withoutSeparator(HostileUpdateRun::kUserPrograms)},
                                    {platform::kCsidlCommonPrograms, withoutSeparator(HostileUpdateRun::kCommonPrograms)}});
     fakes::ScriptedUpdaterUi ui;

@@ -18,6 +18,7 @@
 #include "tests/fakes/recording_ui.h"
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/tools/patchkit_runner.h"
+#include "tests/support/fresh_run_state.h"
 #include "tools/patchkit/dry_run_output.h"
 #include "tools/patchkit/dry_run_report.h"
 #include "tools/patchkit/dry_run_services.h"
@@ -125,9 +126,10 @@ protected:
         patchkit::PackageProcess process(where.package + "Update.exe", removal);
         platform::ScopedService<platform::Registry> registryInPlace(registry);
         platform::ScopedService<platform::Process> processInPlace(process);
-        engine::resetRunState();
-        app::runUpdater();
-        engine::resetRunState();
+        {
+            testing_support::FreshRunState runState;
+            app::runUpdater();
+        }
         Outcome left{onDisk(where.install), tree.read(work + "/Uninstallinf.dat"), "", ""};
         for (const fakes::RecordingMessageBoxes::Box& box : boxes.boxes) left.messages += box.caption + "|" + box.text + "\n";
         for (const fakes::RecordingShell::Link& link : shell.links) {

@@ -17,12 +17,14 @@
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/support/manifest_builder.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace testing_support {
 
 // One engine run on a scratch installation: the update and the installation's record in the
 // run's state, the dialog and the message boxes recorded.
 struct EngineRun {
+    FreshRunState runState;
     ScratchFolder folder;
     std::string install = folder / "install\\";
     std::string data = folder / "data\\";
@@ -31,7 +33,6 @@ struct EngineRun {
 
     EngineRun(const std::vector<manifest::ManifestEntry>& update, const std::vector<manifest::ManifestEntry>& record,
               bool removal = false) {
-        engine::resetRunState();
         folder.makeFolder("install");
         folder.makeFolder("data");
         engine::RunState& state = engine::runState();

@@ -13,6 +13,7 @@
 #include "tests/support/manifest_builder.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shortcut_file.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ const std::string kInstallFolder = "C:\\Program Files\\製品\\";
 
 class Shortcuts : public ::testing::Test {
 protected:
+    testing_support::FreshRunState runState;
     testing_support::ScratchFolder root;
     fakes::RecordingFiles files;
     fakes::RecordingShell shell;
@@ -31,14 +33,12 @@ protected:
 
     // Per-user Programs in "u", all-users in "c": equal lengths, so one path bound fits both.
     void SetUp() override {
-        engine::resetRunState();
         for (const char* folder : {"u\\", "u\\製品\\", "c\\"}) root.makeFolder(folder);
         shell.answer(platform::kCsidlPrograms, root / "u");
         shell.answer(platform::kCsidlCommonPrograms, root / "c");
         setText(installed.templateArgument, "製品");
         setText(installed.shortcutFolderTemplate, "%s\\");
     }
-    void TearDown() override { engine::resetRunState(); }
 
     static void fill(ShortcutSlot& slot, const std::string& nameTemplate, const std::string& target) {
         setText(slot.nameTemplate, nameTemplate);
@@ -173,7 +173,7 @@ TEST_F(Shortcuts, ASlotWhoseNamesCannotBeComposedIsSkippedWhole) {
         {"target fits", [&] { setText(update.shortcuts[0].target, std::string(259 - kInstallFolder.size(), 't')); }, false},
     };
     for (const Row& row : rows) {
-        engine::resetRunState();
+        runState.startOver();
         SetUp();
         fill(installed.shortcuts[0], "%s", "Old.exe");
         fill(update.shortcuts[0], "%s 新", "New.exe");

@@ -13,6 +13,7 @@
 #include "tests/support/manifest_builder.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/fresh_run_state.h"
 
 namespace {
 
@@ -56,11 +57,9 @@ protected:
     testing_support::ScratchFolder install;
     fakes::RecordingMessageBoxes boxes;
     app::CRegistry installationKey;
+    testing_support::FreshRunState runState;
 
-    void SetUp() override {
-        testing_support::deleteCurrentUserKey(kKey);
-        engine::resetRunState();
-    }
+    void SetUp() override { testing_support::deleteCurrentUserKey(kKey); }
     void TearDown() override { testing_support::deleteCurrentUserKey(kKey); }
 
     manifest::UpdateHeader header(uint32_t entryCount = 0) {
@@ -204,7 +203,7 @@ TEST_F(StartUp, TheInstallationValueMustLeaveRoomForTheRecordsNameInTheSystemsPa
         std::string folder = installationOfLength(length);
         registerInstallation(folder + std::string(1, '\0'));
         boxes.boxes.clear();
-        engine::resetRunState();
+        runState.startOver();
         if (length == 243) {
             EXPECT_TRUE(run());
             EXPECT_TRUE(boxes.boxes.empty());

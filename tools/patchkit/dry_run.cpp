@@ -67,10 +67,10 @@ void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progr
     platform::ScopedService<platform::Process> processInPlace(process);
     platform::ScopedService<platform::Shell> shellInPlace(shell);
 
-    engine::resetRunState();
+    engine::RunState run;
+    platform::ScopedService<engine::RunState> stateInPlace(run);
     app::runUpdater();
 
-    engine::RunState& run = engine::runState();
     seen.removal = run.RemovalMode;
     seen.installFolder = run.InstallFolder;
     seen.recordPath = run.uninstallManifestPath;
@@ -81,7 +81,6 @@ void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progr
         seen.folderBefore.push_back(attributes != platform::kInvalidFileAttributes && (attributes & platform::kFileAttributeDirectory));
     }
     if (!seen.recordPath.empty()) files.contentOf(seen.recordPath, seen.recordAfter);
-    engine::resetRunState();
     files.onChange(nullptr);
 }
 
