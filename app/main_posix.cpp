@@ -3,5 +3,6 @@
 
 int main(int argc, char** argv) {
     platform::posix::setCommandLine(argc, argv);
-    return app::runUpdater();
+    app::runUpdater();
+    return 0;
 }

@@ -11,5 +11,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // would be searched for beside Update.exe first. From here on only the system folder
     // counts, before anything could load a DLL.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return app::runUpdater();
+    app::runUpdater();
+    return 0;
 }

@@ -34,46 +34,50 @@ bool foldersFit(const engine::RunState& run) {
 
 }  // namespace
 
-int runUpdater() {
+RunOutcome runUpdater() {
     CRegistry installationKey;
-    if (!startUp(platform::process().getCommandLine(), installationKey)) return 0;
-    runSequence();
-    return 0;
+    if (!startUp(platform::process().getCommandLine(), installationKey)) return RunOutcome::StartUpRefused;
+    return runSequence();
 }
 
-void runSequence() {
+RunOutcome runSequence() {
     UpdaterUi& ui = updaterUi();
 
     // Declining ends the run before anything is built, shown, changed or saved. A dialog
     // that could not be made (-1) counts as declining too: nothing happens to an
     // installation without the user's yes.
     int confirmation = ui.runConfirmation();
-    if (confirmation == 0 || confirmation == -1) return;
+    if (confirmation == 0 || confirmation == -1) return RunOutcome::Declined;
 
     engine::RunState& run = engine::runState();
     run.UpdateDataFolder = run.UpdateFolder + "data";
     ensureTrailingSeparator(run.UpdateDataFolder);
     run.InstallFolder = run.installationValue;
     ensureTrailingSeparator(run.InstallFolder);
-    if (!foldersFit(run)) return;
+    if (!foldersFit(run)) return RunOutcome::FoldersTooLong;
 
     // The sequence pumps no messages of its own: the engine serves the dialog between chunks.
     ProgressDialog progress = ui.showProgressDialog();
     bool succeeded = engine::applyUpdate(ui, progress, run.InstallFolder, run.UpdateDataFolder);
     ui.destroyProgressDialog(progress);
 
+    RunOutcome outcome;
     if (succeeded) {
         show(run.RemovalMode ? messages::kRemovalCompleted : messages::kUpdateCompleted, messages::kCompletedCaption);
         completeUpdate(run.InstallFolder);
+        outcome = RunOutcome::Succeeded;
     } else if (run.RemovalMode) {
         // Deleted files stay deleted: nothing was kept to bring them back.
         show(messages::kRemovalFailed, nullptr);
+        outcome = RunOutcome::Failed;
     } else {
         engine::rollbackChanges();
         show(messages::kUpdateFailed, nullptr);
+        outcome = RunOutcome::RolledBack;
     }
     // Whatever the outcome: the record keeps what the engine changed in it before a failure.
     manifest::saveUninstallManifest(run.uninstallManifestPath, run.uninstallManifest);
+    return outcome;
 }
 
 }  // namespace app

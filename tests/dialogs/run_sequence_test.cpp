@@ -77,9 +77,9 @@ protected:
         installedHeader.entryCount = installedHeader.fileCount = static_cast<uint32_t>(installedEntries.size());
     }
 
-    void run(bool removal = false) {
+    app::RunOutcome run(bool removal = false) {
         arrange(removal);
-        app::runSequence();
+        return app::runSequence();
     }
     void arrange(bool removal = false) {
         engine::RunState& run = engine::runState();
@@ -122,7 +122,7 @@ TEST_F(RunSequence, DecliningOrAConfirmationThatCannotBeShownEndsTheRunUntouched
         arrange();
         fakes::RecordingFiles files;
         ui.confirmation = declined;
-        app::runSequence();
+        EXPECT_EQ(app::runSequence(), app::RunOutcome::Declined);
         EXPECT_EQ(ui.calls, std::vector<std::string>{"runConfirmation"}) << declined;
         EXPECT_TRUE(files.calls.empty()) << declined;
         EXPECT_EQ(recordOnDisk(), "not saved");
@@ -142,7 +142,7 @@ TEST_P(SuccessfulRun, IsToldUnderDoneThenTheShortcutsAndCarriedStringsAreKeptAnd
     setText(installedHeader.templateArgument, "製品");
     setText(updateHeader.shortcuts[0].nameTemplate, "%s");
     setText(updateHeader.shortcuts[0].target, "new.txt");
-    run(removal);
+    EXPECT_EQ(run(removal), app::RunOutcome::Succeeded);
     expectBoxes({{removal ? kRemovalCompleted : kUpdateCompleted, kDone}});
     EXPECT_EQ(sights[0].firstCarriedString, "古い版のままの文字列") << "completion waits for the message";
     EXPECT_FALSE(sights[0].shortcutThere) << "completion waits for the message";
@@ -169,7 +169,7 @@ TEST_F(RunSequence, AFailureIsRolledBackBeforeItsMessageWhichFollowsTheEnginesOw
     bring("replaced.txt", "new content");
     bring("new.txt", "brought");
     updateEntries.push_back(entry("missing.txt", 1));
-    run();
+    EXPECT_EQ(run(), app::RunOutcome::RolledBack);
     expectBoxes({{folder / "update\\data\\missing.txtのオープンに失敗しました", "-"}, {kUpdateFailed, "-"}});
     EXPECT_EQ(sights[1].replacedFile, "old content");
     EXPECT_FALSE(sights[1].newFileThere);
@@ -181,7 +181,7 @@ TEST_F(RunSequence, ACancelShowsOnlyTheFailureMessageAfterTheRollback) {
     install("replaced.txt", "old content");
     bring("replaced.txt", std::string(250000, 'n'));
     ui.cancelAtPump = 1;
-    run();
+    EXPECT_EQ(run(), app::RunOutcome::RolledBack);
     expectBoxes({{kUpdateFailed, "-"}});
     EXPECT_EQ(sights[0].replacedFile, "old content");
     EXPECT_EQ(recordOnDisk(), recordInMemory());
@@ -191,7 +191,7 @@ TEST_F(RunSequence, ARemovalFailureRollsNothingBack) {
     install("replaced.txt", "deleted first");
     updateEntries.push_back(entry("replaced.txt", 13));
     updateEntries.push_back(entry("absent.txt", 1));
-    run(true);
+    EXPECT_EQ(run(true), app::RunOutcome::Failed);
     expectBoxes({{folder / "install\\absent.txtの削除に失敗しました", "-"}, {kRemovalFailed, "-"}});
     EXPECT_FALSE(folder.exists("install\\replaced.txt"));
     EXPECT_EQ(recordOnDisk(), recordInMemory());
@@ -209,7 +209,7 @@ TEST_P(FolderTooLong, EndsTheRunBeforeTheProgressDialog) {
     } else {
         engine::runState().installationValue = longFolder + "inst";
     }
-    app::runSequence();
+    EXPECT_EQ(app::runSequence(), app::RunOutcome::FoldersTooLong);
     expectBoxes({{longFolder + (dataFolder ? "data\\" : "inst\\") + "のパスが長すぎます", "-"}});
     EXPECT_EQ(ui.calls, std::vector<std::string>{"runConfirmation"});
 }

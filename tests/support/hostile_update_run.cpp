@@ -1,6 +1,5 @@
 #include "tests/support/hostile_update_run.h"
 
-#include "app/messages.h"
 #include "engine/apply_update.h"
 #include "engine/run_state.h"
 #include "manifest/manifests.h"
@@ -117,13 +116,6 @@ const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + "data\\";
 const std::string HostileUpdateRun::kUserPrograms = kRoot + "user\\Start Menu\\Programs\\";
 const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\Programs\\";
 
-bool HostileUpdateRun::succeeded() const {
-    for (const fakes::RecordingMessageBoxes::Box& box : boxes) {
-        if (box.hasCaption && box.caption == app::messages::kCompletedCaption) return true;
-    }
-    return false;
-}
-
 bool HostileUpdateRun::backedUpAFreshCopy() const {
     std::set<std::string> written;
     auto keyOf = [](const std::string& path) {
@@ -139,7 +131,7 @@ bool HostileUpdateRun::backedUpAFreshCopy() const {
     return false;
 }
 
-HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<void()>& program) {
+HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<app::RunOutcome()>& program) {
     HostileUpdateRun run;
     overlay::FilesOverlay files(platform::files());
     platform::ScopedService<platform::Files> inMemory(files);
@@ -161,7 +153,7 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     fakes::RecordingMessageBoxes boxes;
     files.onChange([&](const overlay::Change& change) { run.changes.push_back(change); });
     if (update.failedCall.empty()) {
-        program();
+        run.outcome = program();
     } else {
         fakes::RecordingFiles faults;
         faults.failCall(update.failedCall, update.failedCallNumber);
@@ -170,7 +162,7 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
             run.faultStruckAt = name + " " + faults.calls.back().path;
             run.faultStruckAfterTheCopy = ui.count("destroyProgressDialog") > 0;
         };
-        program();
+        run.outcome = program();
     }
     files.onChange(nullptr);
 

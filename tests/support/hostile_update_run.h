@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/updater.h"
 #include "tests/fakes/recording_ui.h"
 #include "tests/support/hostile_update.h"
 #include "tools/overlay/files_overlay.h"
@@ -41,13 +42,14 @@ struct HostileUpdateRun {
     std::string faultStruckAt;  // the failed call and its path
     bool faultStruckAfterTheCopy = false;  // after the progress dialog went: rollback, completion or save
 
-    bool succeeded() const;  // the run showed its success message
+    app::RunOutcome outcome = app::RunOutcome::StartUpRefused;
+    bool succeeded() const { return outcome == app::RunOutcome::Succeeded; }
     // Whether the run moved a file it had itself written to that file's ".bak" name: a second
     // backup, of a fresh copy. What such a run leaves beside the files differs in copies only.
     bool backedUpAFreshCopy() const;
 };
 
 // Lays the case out and runs `program` (app::runUpdater, or a reference written plainly) on it.
-HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<void()>& program);
+HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<app::RunOutcome()>& program);
 
 }  // namespace testing_support

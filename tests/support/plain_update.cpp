@@ -150,20 +150,20 @@ void createShortcuts(const std::string& install) {
 
 }  // namespace
 
-bool runPlainUpdater() {
+app::RunOutcome runPlainUpdater(bool& copiesWhole) {
     app::CRegistry key;
-    if (!app::startUp(platform::process().getCommandLine(), key)) return true;
+    if (!app::startUp(platform::process().getCommandLine(), key)) return app::RunOutcome::StartUpRefused;
     app::UpdaterUi& ui = app::updaterUi();
     int confirmation = ui.runConfirmation();
-    if (confirmation == 0 || confirmation == -1) return true;
+    if (confirmation == 0 || confirmation == -1) return app::RunOutcome::Declined;
     engine::RunState& run = engine::runState();
     run.UpdateDataFolder = run.UpdateFolder + "data\\";
     run.InstallFolder = run.installationValue;
     app::ensureTrailingSeparator(run.InstallFolder);
     app::ProgressDialog dialog = ui.showProgressDialog();
-    bool copiesWhole = true;
     bool succeeded = applyUpdate(ui, dialog, run.InstallFolder, run.UpdateDataFolder, copiesWhole);
     ui.destroyProgressDialog(dialog);
+    app::RunOutcome outcome = succeeded ? app::RunOutcome::Succeeded : run.RemovalMode ? app::RunOutcome::Failed : app::RunOutcome::RolledBack;
     if (succeeded) {
         show(run.RemovalMode ? app::messages::kRemovalCompleted : app::messages::kUpdateCompleted, app::messages::kCompletedCaption);
         createShortcuts(run.InstallFolder);
@@ -180,7 +180,7 @@ bool runPlainUpdater() {
         show(app::messages::kUpdateFailed);
     }
     manifest::saveUninstallManifest(run.uninstallManifestPath, run.uninstallManifest);
-    return copiesWhole;
+    return outcome;
 }
 
 }  // namespace testing_support

@@ -7,10 +7,12 @@
 // product's own: they have no guard to leave out. The safety properties hold the product to
 // it: where these steps lose nothing and stay inside, the product must do exactly what they do,
 // and every refusal of the product's must be one that they would have needed.
+#include "app/updater.h"
+
 namespace testing_support {
 
-// False where a copy came out short and passed for whole: the plain steps count no bytes, so
-// such a run may claim what it did not do.
-bool runPlainUpdater();
+// copiesWhole goes false where a copy came out short and passed for whole: the plain steps
+// count no bytes, so such a run may claim what it did not do.
+app::RunOutcome runPlainUpdater(bool& copiesWhole);
 
 }  // namespace testing_support

@@ -194,11 +194,11 @@ std::vector<std::string> differencesBetween(const HostileUpdate& update, const H
 
 Verdict judgeHostileUpdate(const HostileUpdate& update) {
     Verdict verdict;
-    HostileUpdateRun run = runHostileUpdate(update, [] { app::runUpdater(); });
+    HostileUpdateRun run = runHostileUpdate(update, app::runUpdater);
     verdict.broken = safetyViolations(update, run);
     verdict.succeeded = run.succeeded();
     bool plainCopiesWhole = true;
-    HostileUpdateRun plain = runHostileUpdate(update, [&] { plainCopiesWhole = runPlainUpdater(); });
+    HostileUpdateRun plain = runHostileUpdate(update, [&] { return runPlainUpdater(plainCopiesWhole); });
     verdict.heldToThePlainSteps = safetyViolations(update, plain).empty() && plainCopiesWhole && run.faultStruckAt == plain.faultStruckAt;
     if (verdict.heldToThePlainSteps) {
         for (const std::string& difference : differencesBetween(update, run, plain)) verdict.broken.push_back("unlike the plain steps: " + difference);

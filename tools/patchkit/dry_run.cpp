@@ -69,7 +69,7 @@ void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progr
 
     engine::RunState run;
     platform::ScopedService<engine::RunState> stateInPlace(run);
-    app::runUpdater();
+    seen.outcome = app::runUpdater();
 
     seen.removal = run.RemovalMode;
     seen.installFolder = run.InstallFolder;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/updater.h"
 #include "manifest/layouts.h"
 #include "tools/overlay/files_overlay.h"
 #include "tools/patchkit/progress.h"
@@ -32,6 +33,7 @@ overlay::Limits dryRunLimits(const DryRunFolders& folders);
 // Everything a dry run saw. Paths and texts are code page 932.
 struct DryRunObservation {
     Timeline timeline;
+    app::RunOutcome outcome = app::RunOutcome::StartUpRefused;
     bool removal = false;
     std::string installFolder;  // as the updater joined names to it; empty when start-up failed
     std::string recordPath;

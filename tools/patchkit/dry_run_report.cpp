@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/messages.h"
 #include "manifest/layouts.h"
 #include "platform/files.h"
 #include "support/multibyte.h"
@@ -73,7 +72,7 @@ public:
         size_t outcome = indexOf(RunEvent::MessageBox, destroyedAt);
         rollbackPhase(destroyedAt, outcome);
         completionPhase(outcome);
-        report_.succeeds = outcome < t_.size() && t_[outcome].hasCaption && t_[outcome].caption == app::messages::kCompletedCaption;
+        report_.succeeds = seen_.outcome == app::RunOutcome::Succeeded;
         recordChanges();
     }
 
