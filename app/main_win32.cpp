@@ -25,7 +25,23 @@ namespace {
 // anywhere but the system folder or the side-by-side store.
 constexpr const char* kDllsLoadedLater[] = {"uxtheme.dll", "msimg32.dll", "shell32.dll", "shlwapi.dll", "shcore.dll"};
 
+constexpr IMAGE_LOAD_CONFIG_DIRECTORY loadConfiguration() {
+    IMAGE_LOAD_CONFIG_DIRECTORY configuration{};
+    configuration.Size = sizeof configuration;
+    configuration.Reserved1 = LOAD_LIBRARY_SEARCH_SYSTEM32;  // DependentLoadFlags in newer headers
+    return configuration;
+}
+
 }  // namespace
+
+// The image's own imports are resolved before WinMain, where nothing above applies yet. They
+// are KnownDLLs, which Windows takes from the system folder only; as well, Windows 10 applies
+// the load configuration's dependent-load flags to them, and those say the system folder.
+// GNU ld leaves the load-configuration directory empty whatever the image holds, so the
+// configuration has a section of its own, which the build points the directory at after the
+// link (cmake/fill_load_config.pl); tests/pe checks the image.
+extern "C" const IMAGE_LOAD_CONFIG_DIRECTORY _load_config_used __attribute__((used, section(".lcfg"))) =
+    loadConfiguration();
 
 // The command-line tail that the runtime passes is not used: start-up takes the tail from
 // the full command line itself, by the same rule on every build.
