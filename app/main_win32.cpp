@@ -19,7 +19,7 @@ namespace {
 // Two of the trace's loads are not here: comctl32.dll comes from the side-by-side store through
 // the manifest's activation context (the system folder's is another, older module), and
 // winex11.drv is Wine's display driver, which its user32 takes from the system folder itself.
-// A DLL that this Windows lacks (shcore.dll before 8.1) fails to load and is passed over:
+// A DLL that this Windows lacks (shcore.dll on Windows 7) fails to load and is passed over:
 // nothing of that system loads it either. The end-to-end case PlantedDlls traces a whole run
 // with every name the trace shows planted beside Update.exe, and fails on a module from
 // anywhere but the system folder or the side-by-side store.
