@@ -1,6 +1,6 @@
 // Loads each DLL named on its command line as any program would, searching its own folder
-// first. Beside the planted canaries it shows that each would be found and would leave its
-// marker, so that their absence after an updater run means something.
+// first. Beside the planted stand-ins it shows that each would be found and taken, so that
+// their absence from an updater run means something.
 #include <windows.h>
 
 int main(int argc, char** argv) {
