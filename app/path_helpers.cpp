@@ -9,8 +9,6 @@ namespace {
 constexpr uint32_t kModulePathBuffer = 520;
 }
 
-bool isSeparatorAt(const std::string& text, size_t index) { return support::isPathSeparatorAt(text, index); }
-
 std::string getModulePath() {
     char buffer[kModulePathBuffer] = {};
     uint32_t length = platform::process().getModuleFileName(buffer, kModulePathBuffer);
@@ -21,7 +19,7 @@ std::string getModulePath() {
 
 std::string getParentFolder(const std::string& path) {
     for (size_t index = path.size(); index-- > 1;) {
-        if (isSeparatorAt(path, index)) return path.substr(0, index);
+        if (support::isPathSeparatorAt(path, index)) return path.substr(0, index);
     }
     return {};
 }

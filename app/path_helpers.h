@@ -6,10 +6,9 @@
 #include "support/multibyte.h"
 
 // Narrow paths in the ANSI code page. A separator is a backslash or a slash that is a
-// character of its own, never the trail byte of a double-byte character.
+// character of its own, never the trail byte of a double-byte character
+// (support::isPathSeparatorAt).
 namespace app {
-
-bool isSeparatorAt(const std::string& text, size_t index);
 
 // The running executable's full path, or empty when it does not fit its 520 bytes.
 std::string getModulePath();

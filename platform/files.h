@@ -23,7 +23,6 @@ inline constexpr uint32_t kOpenAlways = 4;
 inline constexpr uint32_t kInvalidFileSize = 0xFFFFFFFFu;
 inline constexpr uint32_t kFileBegin = 0;
 inline constexpr uint32_t kFileCurrent = 1;
-inline constexpr uint32_t kFileEnd = 2;
 
 // GetFileAttributesA's answers, and what SetFileAttributesA takes.
 inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;

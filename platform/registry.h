@@ -9,7 +9,6 @@ namespace platform {
 using RegistryKey = void*;  // HKEY
 inline RegistryKey const kHkeyCurrentUser = reinterpret_cast<RegistryKey>(static_cast<intptr_t>(static_cast<int32_t>(0x80000001u)));
 
-inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr uint32_t kRegSz = 1;
 

@@ -92,15 +92,17 @@ TEST_F(TreeScanTest, NamesTheRecordOrWindowsWouldTakeForOneAnotherAreRefused) {
     // ア is 0x83 0x41 and ヂ 0x83 0x61: the record folds the trail byte as if it were an "A".
     tree.write(u8"root/ア.txt", "1");
     tree.write(u8"root/ヂ.txt", "2");
-    // Windows folds full-width letters, which the record keeps apart.
+    // Windows folds full-width letters, which the record keeps apart; a host that folds them
+    // too holds one file.
+    bool fullWidthApart = hostKeepsApart(u8"Ａ.txt", u8"ａ.txt");
     tree.write(u8"root/Ａ.txt", "3");
     tree.write(u8"root/ａ.txt", "4");
     scan();
-    ASSERT_EQ(findings.all().size(), 2u);
+    ASSERT_EQ(findings.all().size(), fullWidthApart ? 2u : 1u);
     std::map<std::string, std::string> reasons;
     for (const auto& finding : findings.all()) reasons[finding.file] = finding.reason;
     EXPECT_EQ(reasons[tree.path(u8"root/ヂ.txt")].rfind(u8"the updater's record takes it for ア.txt", 0), 0u);
-    EXPECT_EQ(reasons[tree.path(u8"root/ａ.txt")].rfind(u8"names the same file as Ａ.txt on Windows", 0), 0u);
+    if (fullWidthApart) EXPECT_EQ(reasons[tree.path(u8"root/ａ.txt")].rfind(u8"names the same file as Ａ.txt on Windows", 0), 0u);
 }
 
 TEST_F(TreeScanTest, LetterCaseClashIsRefusedWhereTheHostKeepsBoth) {
