@@ -116,17 +116,34 @@ const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + "data\\";
 const std::string HostileUpdateRun::kUserPrograms = kRoot + "user\\Start Menu\\Programs\\";
 const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\Programs\\";
 
+namespace {
+
+std::string keyOf(const std::string& path) {
+    platform::PathKey key;
+    return platform::windowsPathKeyOf(path, key) ? key.key : path;
+}
+
+bool isBackupMove(const overlay::Change& change) {
+    return change.kind == overlay::Change::FileMoved && keyOf(change.to) == keyOf(change.path) + ".BAK";
+}
+
+}  // namespace
+
 bool HostileUpdateRun::backedUpAFreshCopy() const {
     std::set<std::string> written;
-    auto keyOf = [](const std::string& path) {
-        platform::PathKey key;
-        return platform::windowsPathKeyOf(path, key) ? key.key : path;
-    };
     for (const overlay::Change& change : changes) {
         if (change.kind == overlay::Change::FileCreated || change.kind == overlay::Change::FileEmptied) written.insert(keyOf(change.path));
-        if (change.kind == overlay::Change::FileMoved && written.count(keyOf(change.path)) && keyOf(change.to) == keyOf(change.path) + ".BAK") {
-            return true;
-        }
+        if (isBackupMove(change) && written.count(keyOf(change.path))) return true;
+    }
+    return false;
+}
+
+bool HostileUpdateRun::movedABackupOn() const {
+    std::set<std::string> backups;
+    for (const overlay::Change& change : changes) {
+        if (!isBackupMove(change)) continue;
+        if (backups.count(keyOf(change.path))) return true;
+        backups.insert(keyOf(change.to));
     }
     return false;
 }

@@ -47,6 +47,9 @@ struct HostileUpdateRun {
     // Whether the run moved a file it had itself written to that file's ".bak" name: a second
     // backup, of a fresh copy. What such a run leaves beside the files differs in copies only.
     bool backedUpAFreshCopy() const;
+    // Whether the run moved a backup it had made on to a ".bak.bak" name, where neither its
+    // success nor its rollback looks: what comes of that rests on what later entries do.
+    bool movedABackupOn() const;
 };
 
 // Lays the case out and runs `program` (app::runUpdater, or a reference written plainly) on it.

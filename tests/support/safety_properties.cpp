@@ -213,7 +213,10 @@ Verdict judgeHostileUpdate(const HostileUpdate& update) {
     verdict.succeeded = run.succeeded();
     bool plainCopiesWhole = true;
     HostileUpdateRun plain = runHostileUpdate(update, [&] { return runPlainUpdater(plainCopiesWhole); });
-    verdict.heldToThePlainSteps = safetyViolations(update, plain).empty() && plainCopiesWhole && run.faultStruckAt == plain.faultStruckAt;
+    // Nor where the plain steps moved a backup of this run on: the README's refusal of an entry
+    // that is such a backup stands for it, and what they came to rests on later entries.
+    verdict.heldToThePlainSteps = safetyViolations(update, plain).empty() && plainCopiesWhole && !plain.movedABackupOn() &&
+                                  run.faultStruckAt == plain.faultStruckAt;
     if (verdict.heldToThePlainSteps) {
         for (const std::string& difference : differencesBetween(update, run, plain)) verdict.broken.push_back("unlike the plain steps: " + difference);
     }

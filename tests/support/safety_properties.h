@@ -28,8 +28,8 @@ std::vector<std::string> differencesBetween(const HostileUpdate& update, const H
 
 // The updater itself (app::runUpdater) on one hostile update, judged by its promises; and held
 // to the plain steps (plain_update.h) where they keep the promises, claim no short copy for
-// whole, and the failed call, if any, struck the same operation in both (the guards' look-ups
-// shift the count).
+// whole, move no backup of theirs on, and the failed call, if any, struck the same operation in
+// both (the guards' look-ups shift the count).
 struct Verdict {
     std::vector<std::string> broken;
     bool succeeded = false;
