@@ -20,6 +20,7 @@
 #include "tools/patchkit/manifest_image.h"
 #include "tools/patchkit/shortcut_templates.h"
 #include "tools/patchkit/tree_scan.h"
+#include "tools/patchkit/updater_image_check.h"
 
 namespace patchkit {
 namespace {
@@ -233,6 +234,7 @@ void checkPackage(const CheckRequest& request, Findings& findings, Progress& pro
     checker.clashes(image.entries);
     checker.backupNames(image.entries);
     if (dataFolderPresent) checker.unlisted(names);
+    checkUpdaterImages(request.packageDir, findings);
 }
 
 }  // namespace patchkit
