@@ -13,6 +13,8 @@ struct CheckRequest {
     // it with every name into a 260-byte buffer.
     bool hasInstallPath = false;
     std::string installPath;
+    // For Update.exe -u, which deletes the listed files and reads no payload.
+    bool removal = false;
 };
 
 // Everything that would stop the updater or make it go wrong with this package: what its
