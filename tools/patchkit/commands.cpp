@@ -160,6 +160,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
                  "patchkit"};
     app.require_subcommand(1);
     app.footer(kExitStatuses);
+    app.set_version_flag("--version", "patchkit " UPDATER_VERSION);
 
     CLI::App* make = app.add_subcommand("make", "Write OUT_DIR/Updateinf.dat and OUT_DIR/data/ from the files of NEW_TREE");
     make->add_option("DESCRIPTION", o.make.descriptionPath, "Package description (JSON, its \"update\" section)")->required()->type_name("FILE");
