@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/patchkit/der_reader.h"
+#include "tools/patchkit/little_endian.h"
 
 namespace patchkit {
 namespace {
@@ -18,8 +19,6 @@ constexpr std::string_view kCommonName("\x55\x04\x03", 3);
 constexpr std::string_view kOrganization("\x55\x04\x0A", 3);
 
 uint8_t byteAt(std::string_view bytes, size_t at) { return static_cast<uint8_t>(bytes[at]); }
-uint16_t u16(std::string_view bytes, size_t at) { return static_cast<uint16_t>(byteAt(bytes, at) | byteAt(bytes, at + 1) << 8); }
-uint32_t u32(std::string_view bytes, size_t at) { return u16(bytes, at) | static_cast<uint32_t>(u16(bytes, at + 2)) << 16; }
 
 std::string hex16(uint16_t value) {
     char text[8];
@@ -118,9 +117,9 @@ bool signerNameOf(std::string_view table, std::string& signer, std::string& why)
         why = "its certificate table is shorter than one entry's header";
         return false;
     }
-    uint32_t length = u32(table, 0);
-    uint16_t revision = u16(table, 4);
-    uint16_t type = u16(table, 6);
+    uint32_t length = littleEndian32(table, 0);
+    uint16_t revision = littleEndian16(table, 4);
+    uint16_t type = littleEndian16(table, 6);
     if (length < kCertificateEntryHeader || length > table.size()) {
         why = "its certificate table's first entry claims " + std::to_string(length) + " bytes of the table's " + std::to_string(table.size());
         return false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/patchkit/little_endian.h"
+
 namespace patchkit {
 namespace {
 
@@ -13,12 +15,6 @@ constexpr size_t kSectionHeaderSize = 40;
 constexpr uint16_t kMagicPe32 = 0x10B;
 constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kCertificateDirectory = 4;
-
-// Little-endian fields at an offset that the caller has checked lies within the bytes.
-uint16_t u16(std::string_view bytes, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8);
-}
-uint32_t u32(std::string_view bytes, size_t at) { return u16(bytes, at) | static_cast<uint32_t>(u16(bytes, at + 2)) << 16; }
 
 bool fits(std::string_view bytes, uint64_t at, uint64_t count) { return at <= bytes.size() && count <= bytes.size() - at; }
 
@@ -46,23 +42,23 @@ bool readPeImage(std::string_view bytes, PeImage& image, std::string& why) {
         why = "is not a Windows program: it has no whole MZ header";
         return false;
     }
-    uint64_t pe = u32(bytes, kNewHeaderOffsetAt);
+    uint64_t pe = littleEndian32(bytes, kNewHeaderOffsetAt);
     if (!fits(bytes, pe, 4 + kFileHeaderSize) || bytes.substr(pe, 4) != std::string_view("PE\0\0", 4)) {
         why = "is not a Windows program: it has no PE header where its MZ header points";
         return false;
     }
     uint64_t fileHeader = pe + 4;
-    image.machine = u16(bytes, fileHeader);
-    uint16_t sections = u16(bytes, fileHeader + 2);
-    uint16_t optionalSize = u16(bytes, fileHeader + 16);
-    image.characteristics = u16(bytes, fileHeader + 18);
+    image.machine = littleEndian16(bytes, fileHeader);
+    uint16_t sections = littleEndian16(bytes, fileHeader + 2);
+    uint16_t optionalSize = littleEndian16(bytes, fileHeader + 16);
+    image.characteristics = littleEndian16(bytes, fileHeader + 18);
 
     uint64_t optional = fileHeader + kFileHeaderSize;
     if (!fits(bytes, optional, optionalSize) || optionalSize < 2) {
         why = "is cut short inside its headers";
         return false;
     }
-    uint16_t magic = u16(bytes, optional);
+    uint16_t magic = littleEndian16(bytes, optional);
     if (magic != kMagicPe32 && magic != kMagicPe32Plus) {
         why = "has an optional header of neither kind, PE32 nor PE32+";
         return false;
@@ -74,13 +70,13 @@ bool readPeImage(std::string_view bytes, PeImage& image, std::string& why) {
         why = "has an optional header too short for its kind";
         return false;
     }
-    image.subsystem = u16(bytes, optional + 68);
-    uint32_t headersSize = u32(bytes, optional + 60);
-    uint32_t directories = u32(bytes, optional + directoryCountAt);
+    image.subsystem = littleEndian16(bytes, optional + 68);
+    uint32_t headersSize = littleEndian32(bytes, optional + 60);
+    uint32_t directories = littleEndian32(bytes, optional + directoryCountAt);
     uint64_t certificateAt = optional + directoryCountAt + 4 + 8 * kCertificateDirectory;
     if (directories > kCertificateDirectory && certificateAt + 8 <= optional + optionalSize) {
-        image.certificateOffset = u32(bytes, certificateAt);
-        image.certificateSize = u32(bytes, certificateAt + 4);
+        image.certificateOffset = littleEndian32(bytes, certificateAt);
+        image.certificateSize = littleEndian32(bytes, certificateAt + 4);
     }
 
     uint64_t sectionTable = optional + optionalSize;
@@ -88,8 +84,8 @@ bool readPeImage(std::string_view bytes, PeImage& image, std::string& why) {
     if (!fits(bytes, sectionTable, uint64_t{sections} * kSectionHeaderSize)) return true;
     for (uint16_t k = 0; k < sections; ++k) {
         uint64_t header = sectionTable + uint64_t{k} * kSectionHeaderSize;
-        uint32_t rawSize = u32(bytes, header + 16);
-        uint32_t rawAt = u32(bytes, header + 20);
+        uint32_t rawSize = littleEndian32(bytes, header + 16);
+        uint32_t rawAt = littleEndian32(bytes, header + 20);
         if (rawSize > 0) image.partsEnd = std::max(image.partsEnd, uint64_t{rawAt} + rawSize);
     }
     return true;
