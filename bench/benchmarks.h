@@ -17,5 +17,6 @@ void smallFilesBenchmark(const Options& options, std::ostream& out);
 void recordUpkeepBenchmark(const Options& options, std::ostream& out);
 void recordFilesBenchmark(const Options& options, std::ostream& out);
 void wineCopyBenchmark(const Options& options, std::ostream& out);
+void dryRunBenchmark(const Options& options, std::ostream& out);
 
 }  // namespace bench

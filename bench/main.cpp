@@ -26,6 +26,7 @@ const std::map<std::string, Benchmark> kBenchmarks = {
     {"3", bench::recordUpkeepBenchmark},
     {"4", bench::recordFilesBenchmark},
     {"5", bench::wineCopyBenchmark},
+    {"6", bench::dryRunBenchmark},
 };
 
 int usage() {

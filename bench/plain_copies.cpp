@@ -29,6 +29,21 @@ void copyInChunks(const std::string& sourceHost, const std::string& targetHost, 
     }
 }
 
+void readInChunks(const std::string& hostPath, size_t chunkSize) {
+    int source = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    std::unique_ptr<char[]> buffer(new char[chunkSize]);
+    ssize_t n = -1;
+    if (source >= 0) {
+        do n = ::read(source, buffer.get(), chunkSize);
+        while (n > 0);
+        ::close(source);
+    }
+    if (n < 0) {
+        std::perror(hostPath.c_str());
+        std::exit(2);
+    }
+}
+
 void runOrFail(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));

@@ -10,6 +10,9 @@ namespace bench {
 // target created or emptied.
 void copyInChunks(const std::string& sourceHost, const std::string& targetHost, size_t chunkSize);
 
+// read(2) of chunkSize bytes until the file ends, the bytes thrown away.
+void readInChunks(const std::string& hostPath, size_t chunkSize);
+
 // Runs a program found on PATH and waits for it; one that fails ends the benchmark.
 void runOrFail(const std::vector<std::string>& arguments);
 

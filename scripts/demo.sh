@@ -26,6 +26,7 @@ patchkit=$root/build/native/tools/patchkit/patchkit
 examples=$root/tools/patchkit/examples
 out=$root/build/demo
 shots=$out/screenshots
+screen=1024x768
 rm -rf "$out" && mkdir -p "$shots"
 
 # Version 1.1 as the worked example has it, plus a new folder with a 150 MB file: enough
@@ -60,7 +61,7 @@ probe reg-set "$(hex 'Software\ExampleMaker\SampleProduct')" "$(hex 'InstallFold
 # size of the screen: Wine draws frames and captions there as Windows does, and a screenshot
 # is what a user would see.
 probe reg-set "$(hex 'Software\Wine\Explorer')" "$(hex 'Desktop')" "$(hex 'Default')" >>"$out/reg.log" 2>&1
-probe reg-set "$(hex 'Software\Wine\Explorer\Desktops')" "$(hex 'Default')" "$(hex '1024x768')" >>"$out/reg.log" 2>&1
+probe reg-set "$(hex 'Software\Wine\Explorer\Desktops')" "$(hex 'Default')" "$(hex "$screen")" >>"$out/reg.log" 2>&1
 
 # The Start menu's per-user Programs folder as the shell names it, and the product's folder in
 # it that the 1.0 installation made: the updater makes shortcuts there but never the folder.
@@ -75,7 +76,7 @@ bash scripts/wine-case.sh own "$case_folder"
 # The server picks a free display number itself and writes it once it accepts clients.
 fifo="$out/display.fifo"
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; bash scripts/wine-case.sh kill "$prefix" >/dev/null 2>&1 || true' EXIT
 read -r number <"$fifo"
@@ -83,7 +84,27 @@ rm -f "$fifo"
 [ -n "$number" ] || { echo "demo: Xvfb did not start" >&2; exit 1; }
 display=:$number
 export DISPLAY=$display
-shot() { import -display "$display" -window root "$shots/$1.png"; }
+# A picture is kept only once the screen has settled: the same in four captures a quarter of a
+# second apart. A window that has just been shown may not have painted yet (on a fresh machine
+# the first confirmation was saved with only its OK button drawn); a screen that never settles
+# within 30 s is kept as it last was. Captures are raw pixels, so equal screens are equal files.
+shot() {
+  local last="$out/shot.last.rgb" next="$out/shot.next.rgb" same=0
+  import -display "$display" -window root -depth 8 "rgb:$last"
+  for _ in $(seq 120); do
+    sleep 0.25
+    import -display "$display" -window root -depth 8 "rgb:$next"
+    if cmp -s "$last" "$next"; then
+      same=$((same + 1))
+      [ "$same" -eq 3 ] && break
+    else
+      same=0
+    fi
+    mv -f "$next" "$last"
+  done
+  convert -size "$screen" -depth 8 "rgb:$last" "$shots/$1.png"
+  rm -f "$last" "$next"
+}
 handle() { sed -n 's/^window hwnd=\(0x[0-9a-f]*\).*/\1/p' "$1" | tail -1; }
 texts() {
   # every text of the dialogs in a probe's record, readable

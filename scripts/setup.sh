@@ -10,6 +10,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-wine locales
   libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
+  osslsigncode openssl zip unzip
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

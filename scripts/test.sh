@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every suite: unit and contract tests on the host,
-# the contract suite and the end-to-end cases under Wine, and a few seconds of each fuzz target.
+# the contract suite and the end-to-end cases under Wine, a few seconds of each fuzz target, and
+# the shipped archives that scripts/dist.sh makes, with the signing of their Update.exe.
 #
 # The product is the 32-bit build (windows preset): it is always built, and its image is
 # checked without running it (the tests labelled static). The Wine suites run the build that
@@ -37,6 +38,9 @@ UPDATER_WINDOWS_BUILD=$PWD/build/$wine_build ctest --preset native || failed+=(n
 ctest --preset "$wine_build" -LE static || failed+=("$wine_build (under Wine)")
 bash scripts/fuzz.sh || failed+=(fuzz)
 ctest --preset release -R bench_short || failed+=("release (benchmark, short mode)")
+# What ships: the dist command's archives opened and their programs tried, signing included.
+{ bash scripts/dist.sh >/dev/null && bash tests/dist/contents_test.sh build/dist . && bash tests/dist/signing_test.sh build/dist .; } ||
+  failed+=("dist (archives and signing)")
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "test.sh: failed: ${failed[*]}"

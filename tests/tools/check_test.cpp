@@ -246,6 +246,78 @@ TEST_F(CheckTest, NameTooLongForTheProgressLineIsAWarning) {
               std::string::npos);
 }
 
+// A Windows program's image reduced to what check reads: the MZ header pointing at the PE
+// header, 512 bytes of headers, one section of 512 bytes, then the certificate table, if any.
+std::string programImage(uint16_t machine, uint16_t magic, uint16_t subsystem, uint16_t characteristics,
+                         const std::string& certificates = "", uint32_t peHeaderAt = 64) {
+    const bool plus = magic == 0x20B;
+    std::string image(1024, '\0');
+    auto put16 = [&](size_t at, uint32_t v) {
+        image[at] = static_cast<char>(v);
+        image[at + 1] = static_cast<char>(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF), put16(at + 2, v >> 16); };
+    const size_t file = 68, optional = file + 20, optionalSize = plus ? 240 : 224, directories = optional + (plus ? 108 : 92);
+    image.replace(0, 2, "MZ");
+    put32(0x3C, peHeaderAt);
+    image.replace(64, 4, std::string("PE\0\0", 4));
+    put16(file, machine);
+    put16(file + 2, 1);
+    put16(file + 16, optionalSize);
+    put16(file + 18, characteristics);
+    put16(optional, magic);
+    put32(optional + 60, 512);
+    put16(optional + 68, subsystem);
+    put32(directories, 16);
+    put32(optional + optionalSize + 16, 512);
+    put32(optional + optionalSize + 20, 512);
+    if (!certificates.empty()) {
+        put32(directories + 4 + 8 * 4, 1024);
+        put32(directories + 4 + 8 * 4 + 4, static_cast<uint32_t>(certificates.size()));
+    }
+    return image + certificates;
+}
+
+TEST_F(CheckTest, TheProgramBesideTheManifestMustBeTheWhole32BitGuiUpdater) {
+    const uint16_t kX86 = 0x14C, kPe32 = 0x10B, kGui = 2, kProgram = 0x102;
+    // A certificate table entry of the PKCS#7 kind whose content is no signature.
+    const std::string junkSignature("\x10\0\0\0\0\x02\x02\0\x30\x06\x02\x01\x01\x31\0\0", 16);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string finding;  // its start
+        int status;
+    };
+    const Case cases[] = {
+        {"the 32-bit GUI build, unsigned", programImage(kX86, kPe32, kGui, kProgram), "warning: %: carries no Authenticode signature", 0},
+        {"the 64-bit test build", programImage(0x8664, 0x20B, kGui, 0x22), "error: %: is a program for x64 (PE32+); the updater is the 32-bit", 1},
+        {"a console build", programImage(kX86, kPe32, 3, kProgram), "error: %: is a console program", 1},
+        {"a DLL", programImage(kX86, kPe32, kGui, kProgram | 0x2000), "error: %: is a DLL", 1},
+        {"a copy cut short", programImage(kX86, kPe32, kGui, kProgram).substr(0, 700),
+         "error: %: is cut short: its headers and sections reach byte 1024, and the file has 700", 1},
+        {"a signed copy cut inside its signature", programImage(kX86, kPe32, kGui, kProgram, junkSignature).substr(0, 1030),
+         "error: %: is cut short: its certificate table reaches byte 1040, and the file has 1030", 1},
+        {"the native program", std::string("\x7f" "ELF\2\1\1", 7) + std::string(200, '\0'), "error: %: is an ELF program", 1},
+        {"a stand-in", "MZ stand-in", "error: %: is not a Windows program: it has no whole MZ header", 1},
+        {"a script", "#!/bin/sh\n" + std::string(100, '#'), "error: %: is not a Windows program: it has no whole MZ header", 1},
+        {"an MZ header pointing at no PE header", programImage(kX86, kPe32, kGui, kProgram, "", 128),
+         "error: %: is not a Windows program: it has no PE header where its MZ header points", 1},
+        {"a ROM image", programImage(kX86, 0x107, kGui, kProgram), "error: %: has an optional header of neither kind", 1},
+        {"a certificate table without a signature", programImage(kX86, kPe32, kGui, kProgram, junkSignature),
+         "warning: %: carries a certificate table, but no signer can be read from it: its signature is not PKCS#7 signed data", 0},
+    };
+    const std::string program = tree.path("pkg/Update.exe");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tree.write("pkg/Update.exe", c.bytes);
+        Outcome run = check();
+        std::string expected = c.finding;
+        expected.replace(expected.find('%'), 1, program);
+        EXPECT_EQ(findingsOf(run).substr(0, expected.size()), expected);
+        EXPECT_EQ(run.status, c.status);
+    }
+}
+
 TEST_F(CheckTest, MissingManifestIsAnError) {
     tree.remove("pkg/Updateinf.dat");
     Outcome run = check();

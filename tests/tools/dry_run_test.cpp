@@ -51,6 +51,12 @@ std::string listing(const std::vector<overlay::TreeItem>& items) {
     return out.str();
 }
 
+// Files are compared by their digests, which the overlay keeps only for a caller that asks.
+overlay::Limits withDigests(overlay::Limits limits) {
+    limits.digests = true;
+    return limits;
+}
+
 class DryRunTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -88,7 +94,7 @@ protected:
 
     // The disk as it is: an overlay that has changed nothing shows it.
     std::string onDisk(const std::string& folder) {
-        overlay::FilesOverlay untouched(platform::files());
+        overlay::FilesOverlay untouched(platform::files(), withDigests({}));
         std::vector<overlay::TreeItem> items;
         EXPECT_TRUE(untouched.tree(folder, items));
         return listing(items);
@@ -96,7 +102,7 @@ protected:
 
     Outcome dryRun(bool removal) {
         patchkit::DryRunFolders where = folders(removal);
-        overlay::FilesOverlay files(platform::files(), patchkit::dryRunLimits(where));
+        overlay::FilesOverlay files(platform::files(), withDigests(patchkit::dryRunLimits(where)));
         patchkit::DryRunObservation seen;
         patchkit::runDryRun(where, files, patchkit::Progress::silent(), seen);
         std::vector<overlay::TreeItem> items;

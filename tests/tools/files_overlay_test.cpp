@@ -17,7 +17,7 @@ TEST(FilesOverlayTest, LargeContentKeepsItsDigestAndTheLatestFilesKeepTheirBytes
     patchkit_testing::HostTree tree;
     std::string folder, why;
     ASSERT_TRUE(patchkit::filePathOf(tree.path(), folder, why));
-    overlay::FilesOverlay files(platform::files(), overlay::Limits{256 << 10, 384 << 10});
+    overlay::FilesOverlay files(platform::files(), overlay::Limits{256 << 10, 384 << 10, true});
     auto write = [&](const std::string& name, const std::string& bytes) {
         FileHandle file = files.createFile((folder + "/" + name).c_str(), kGenericWrite, kFileShareWrite, kCreateAlways);
         for (size_t at = 0; at < bytes.size(); at += 100000) {

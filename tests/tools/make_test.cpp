@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,55 @@ TEST_F(MakeSinceTest, NewEmptyFolderGoesInAndAnUnchangedTreeGivesAnEmptyPackage)
     manifest::UpdateManifest m;
     EXPECT_EQ(manifest::loadUpdateManifest(narrowPath(tree.path("pkg2/Updateinf.dat")), m), manifest::LoadResult::Loaded);
     EXPECT_EQ(m.header.entryCount, 0u);
+}
+
+TEST_F(MakeSinceTest, FilesTheNewTreeLacksAreToldAndTheirRemovalPackageDeletesExactlyThem) {
+    // The old tree as an installed folder: its record, a file gone, names of new files as
+    // Windows (ａ for Ａ) or the record (ア for ヂ) takes them, or both, and a folder gone with
+    // a file and what an update left beside it.
+    tree.write("old/Uninstallinf.dat", "the installation's record");
+    tree.write("old/gone.dll", "1.0 only");
+    tree.write(u8"old/表/深い/DATA.BIN", "kept under another case");
+    tree.write(u8"old/ａ.txt", "1.0");
+    tree.write(u8"new/Ａ.txt", "1.1");
+    tree.write(u8"old/ア.txt", "1.0");
+    tree.write(u8"new/ヂ.txt", "1.1");
+    tree.write(u8"old/古い/old.txt", "old");
+    tree.write(u8"old/古い/old.txt.bak", "older");
+    const std::vector<std::string> removed{"gone.dll", u8"古い\\old.txt", u8"古い\\old.txt.bak"};
+
+    Outcome told = make({"--since", tree.path("old")});
+    EXPECT_EQ(told.status, 0);
+    EXPECT_NE(told.err.find("warning: " + tree.path("old/gone.dll") + ": is gone from " + tree.path("new") + ", but an update cannot delete it"),
+              std::string::npos) << told.err;
+    EXPECT_NE(told.out.find("3 files of " + tree.path("old") + " not in " + tree.path("new") + " will stay in installations: --removal-package DIR"),
+              std::string::npos) << told.out;
+
+    auto makeWithRemoval = [&](const std::string& folder) {
+        return patchkit({"make", tree.path("desc.json"), tree.path("new"), tree.path("pkg2"), "--since", tree.path("old"), "--removal-package",
+                         tree.path(folder)});
+    };
+    Outcome over = makeWithRemoval("pkg2");
+    EXPECT_EQ(over.status, 1);
+    EXPECT_NE(over.err.find(": is where the update package goes"), std::string::npos) << over.err;
+    Outcome run = makeWithRemoval("removal");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("wrote " + tree.path("removal") + "/Updateinf.dat: 3 files (16 bytes) for Update.exe -u to delete"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(patchkit({"check", "--removal", tree.path("removal")}).out, tree.path("removal") + ": 0 errors, 0 warnings\n");
+    Json dumped = patchkit_testing::jsonOf(patchkit({"dump", "--json", tree.path("removal/Updateinf.dat")}).out);
+    EXPECT_EQ(dumped["update"]["registryKey"], "Software\\Maker\\Sample");
+    EXPECT_EQ(dumped["update"]["carriedStrings"], (Json{"", "", ""}));
+    EXPECT_EQ(dumped["update"]["shortcuts"], Json(std::vector<Json>(8, nullptr)));
+
+    std::filesystem::copy(tree.at("old"), tree.at("installed"), std::filesystem::copy_options::recursive);
+    ASSERT_EQ(patchkit({"init-install", tree.path("desc.json"), tree.path("installed")}).status, 0);
+    Outcome removal = patchkit({"dry-run", "--removal", "--json", tree.path("removal"), tree.path("installed")});
+    EXPECT_EQ(removal.status, 0) << removal.out;
+    Json report = patchkit_testing::jsonOf(removal.out);
+    std::vector<std::string> deleted;
+    for (const Json& entry : report["entries"]) deleted.push_back(entry["name"].get<std::string>() + " " + entry["outcome"].get<std::string>());
+    EXPECT_EQ(deleted, (std::vector<std::string>{removed[0] + " deleted", removed[1] + " deleted", removed[2] + " deleted"}));
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ bool FileContent::hashAll(Sha256& hasher) {
 void FileContent::giveUpBytes() {
     if (mode_ != Mode::Bytes) return;
     Sha256 hasher;
-    mode_ = hashAll(hasher) ? Mode::Digest : Mode::Lost;
+    mode_ = store_.keepsDigests() && hashAll(hasher) ? Mode::Digest : Mode::Lost;
     hasher_ = hasher;
     store_.kept_ -= keptBytes();
     store_.forget(*this);
@@ -141,6 +141,7 @@ void FileContent::giveUpBytes() {
 }
 
 std::string FileContent::digest() {
+    if (!store_.keepsDigests()) return {};
     if (mode_ == Mode::Digest) return hasher_.hexDigest();
     Sha256 hasher;
     if (mode_ == Mode::Lost || !hashAll(hasher)) return {};

@@ -12,14 +12,17 @@
 
 namespace overlay {
 
-// How much written content stays in memory as bytes. Beyond that a file keeps its size and
-// digest only, enough to compare it with a real run but no longer readable.
+// How much written content stays in memory as bytes. Beyond that a file keeps its size, and
+// its digest for a caller that asks: enough to compare it with a real run, no longer readable.
 struct Limits {
-    // A file longer than this keeps only its digest.
+    // A file longer than this keeps only its size (and digest).
     uint64_t bytesPerFile = uint64_t{16} << 20;
-    // All files together; past it, the files written longest ago keep only their digests, so
-    // the latest (the installation's record is written last) keep their bytes.
+    // All files together; past it, the files written longest ago give up their bytes, so the
+    // latest (the installation's record is written last) keep theirs.
     uint64_t bytesInAll = uint64_t{64} << 20;
+    // Digests cost a pass of SHA-256 over every byte written, several times what the run
+    // itself costs: only a caller that compares one run's files with another's asks for them.
+    bool digests = false;
 };
 
 class FileContent;
@@ -34,6 +37,7 @@ public:
 
     platform::Files& real() { return real_; }
     uint64_t keptBytes() const { return kept_; }
+    bool keepsDigests() const { return limits_.digests; }
 
 private:
     friend class FileContent;
@@ -51,7 +55,8 @@ private:
 
 // The bytes of one file as the overlay sees them: a real file's bytes where nothing was
 // written, pages of written bytes over them, and zeros in any gap past the real file's end.
-// Once its bytes are given up, only the size and the digest remain.
+// Once its bytes are given up, only the size remains, and the digest where the store keeps
+// digests.
 class FileContent {
 public:
     static constexpr uint32_t kPageSize = 64 * 1024;
@@ -75,12 +80,13 @@ public:
     // Empty from now on, as CREATE_ALWAYS leaves a file for every handle open on it.
     void truncate();
 
-    // SHA-256 of the whole content as 64 hex digits; empty when it is no longer known (a
-    // write into the middle of a file whose bytes were given up).
+    // SHA-256 of the whole content as 64 hex digits; empty when the store keeps no digests, or
+    // when it is no longer known (a write into the middle of a file whose bytes were given up).
     std::string digest();
 
 private:
     friend class ContentStore;
+    // Lost: only the size is known.
     enum class Mode { Bytes, Digest, Lost };
 
     bool readUnwritten(uint64_t offset, uint8_t* buffer, uint64_t count);

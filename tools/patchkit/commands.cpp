@@ -70,6 +70,13 @@ int runMake(const Options& o, std::ostream& out, std::ostream& err, Progress& pr
     out << "wrote " << joinPath(r.outDir, "Updateinf.dat") << ": " << counted(summary.directories + summary.files, "entry", "entries") << " ("
         << counted(summary.directories, "folder", "folders") << ", " << counted(summary.files, "file", "files") << ", "
         << counted(summary.bytes, "byte", "bytes") << ")\n";
+    if (summary.removalWritten) {
+        out << "wrote " << joinPath(r.removalPackageDir, "Updateinf.dat") << ": " << counted(summary.removedFiles, "file", "files") << " ("
+            << counted(summary.removedBytes, "byte", "bytes") << ") for Update.exe -u to delete\n";
+    } else if (summary.removedFiles > 0) {
+        out << counted(summary.removedFiles, "file", "files") << " of " << r.sinceTree << " not in " << r.newTree
+            << " will stay in installations: --removal-package DIR writes the package that Update.exe -u runs to delete them\n";
+    }
     return statusOf(findings, false);
 }
 
@@ -153,13 +160,17 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
                  "patchkit"};
     app.require_subcommand(1);
     app.footer(kExitStatuses);
+    app.set_version_flag("--version", "patchkit " UPDATER_VERSION);
 
     CLI::App* make = app.add_subcommand("make", "Write OUT_DIR/Updateinf.dat and OUT_DIR/data/ from the files of NEW_TREE");
     make->add_option("DESCRIPTION", o.make.descriptionPath, "Package description (JSON, its \"update\" section)")->required()->type_name("FILE");
     make->add_option("NEW_TREE", o.make.newTree, "Folder holding the product's files as they are to be installed")->required()->type_name("DIR");
     make->add_option("OUT_DIR", o.make.outDir, "Folder for the package; new or without a package in it")->required()->type_name("DIR");
-    make->add_option("--since", o.make.sinceTree, "Previous version's tree: only new and changed files go in")->type_name("OLD_TREE");
+    CLI::Option* since = make->add_option("--since", o.make.sinceTree, "Previous version's tree: only new and changed files go in")->type_name("OLD_TREE");
     make->add_option("--updater", o.make.updaterPath, "Copy this updater executable beside the manifest")->type_name("PATH");
+    make->add_option("--removal-package", o.make.removalPackageDir, "Also write here the package that Update.exe -u runs to delete the files of OLD_TREE that NEW_TREE lacks")
+        ->type_name("DIR")
+        ->needs(since);
     make->footer(kExitStatuses);
 
     CLI::App* dump = app.add_subcommand("dump", "Show Updateinf.dat or Uninstallinf.dat with every field the updater reads");
@@ -176,6 +187,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
         check->add_option("--install-path", o.check.installPath, "Installation folder to test path lengths against, e.g. C:\\Program Files\\Product\\")
             ->type_name("PATH");
     check->add_flag("--strict", o.strict, "Warnings count as problems too");
+    check->add_flag("--removal", o.check.removal, "The package is for Update.exe -u, which deletes its files and reads no payload");
     check->footer(kExitStatuses);
 
     CLI::App* init = app.add_subcommand("init-install", "Write INSTALL_TREE/Uninstallinf.dat listing the tree, as an installer would");

@@ -12,6 +12,10 @@ void Findings::warning(const std::string& file, const std::string& field, const 
     all_.push_back({Severity::Warning, file, field, reason});
 }
 
+void Findings::note(const std::string& file, const std::string& field, const std::string& reason) {
+    all_.push_back({Severity::Note, file, field, reason});
+}
+
 bool Findings::hasErrors() const { return count(Severity::Error) > 0; }
 
 size_t Findings::count(Severity severity) const {
@@ -19,7 +23,14 @@ size_t Findings::count(Severity severity) const {
         std::count_if(all_.begin(), all_.end(), [severity](const Finding& f) { return f.severity == severity; }));
 }
 
-const char* severityName(Severity severity) { return severity == Severity::Error ? "error" : "warning"; }
+const char* severityName(Severity severity) {
+    switch (severity) {
+        case Severity::Error: return "error";
+        case Severity::Warning: return "warning";
+        case Severity::Note: return "note";
+    }
+    return "";
+}
 
 void printFindings(std::ostream& out, const std::vector<Finding>& findings) {
     for (const Finding& f : findings) {

@@ -5,10 +5,11 @@
 #include <vector>
 
 // What the tool found wrong with a description, a tree or a package. An error is something
-// the updater would refuse or trip over; a warning is something that may still work.
+// the updater would refuse or trip over; a warning is something that may still work; a note
+// tells what was found without finding fault.
 namespace patchkit {
 
-enum class Severity { Warning, Error };
+enum class Severity { Warning, Error, Note };
 
 struct Finding {
     Severity severity;
@@ -21,6 +22,7 @@ class Findings {
 public:
     void error(const std::string& file, const std::string& field, const std::string& reason);
     void warning(const std::string& file, const std::string& field, const std::string& reason);
+    void note(const std::string& file, const std::string& field, const std::string& reason);
     void add(const Finding& finding) { all_.push_back(finding); }
 
     bool hasErrors() const;

@@ -20,6 +20,7 @@
 #include "tools/patchkit/manifest_image.h"
 #include "tools/patchkit/shortcut_templates.h"
 #include "tools/patchkit/tree_scan.h"
+#include "tools/patchkit/updater_image_check.h"
 
 namespace patchkit {
 namespace {
@@ -130,7 +131,8 @@ struct Checker {
                 findings.warning(manifestPath, entryField(i, "name"),
                                  "takes " + std::to_string(name.size()) + " bytes; the progress line shows at most 246 of them");
             }
-            if (!folders.holdsFolderOf(name)) {
+            // A removal only deletes: it needs no folder made before a file.
+            if (!request.removal && !folders.holdsFolderOf(name)) {
                 std::string folder;
                 displayTextOf(folderOf(name), folder);
                 findings.warning(manifestPath, entryField(i, "name"),
@@ -226,13 +228,15 @@ void checkPackage(const CheckRequest& request, Findings& findings, Progress& pro
     std::error_code error;
     bool dataFolderPresent = fs::is_directory(fsPathOf(data), error);
     bool anyFile = std::any_of(image.entries.begin(), image.entries.end(), [](const manifest::ManifestEntry& e) { return !manifest::isDirectoryEntry(e); });
-    if (!dataFolderPresent && anyFile) findings.error(data, "", "is missing; no file entry has its payload");
+    // A removal reads no payload and makes no backups.
+    if (!request.removal && !dataFolderPresent && anyFile) findings.error(data, "", "is missing; no file entry has its payload");
 
     std::vector<std::string> names;
     checker.entries(image.entries, dataFolderPresent, names);
     checker.clashes(image.entries);
-    checker.backupNames(image.entries);
+    if (!request.removal) checker.backupNames(image.entries);
     if (dataFolderPresent) checker.unlisted(names);
+    checkUpdaterImages(request.packageDir, findings);
 }
 
 }  // namespace patchkit

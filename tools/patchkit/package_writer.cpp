@@ -8,6 +8,8 @@
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/manifest_building.h"
+#include "tools/patchkit/removal_package.h"
+#include "tools/patchkit/removed_files.h"
 #include "tools/patchkit/tree_changes.h"
 #include "tools/patchkit/tree_scan.h"
 
@@ -31,14 +33,14 @@ bool isInside(const std::string& innerUtf8, const std::string& outerUtf8) {
     return true;
 }
 
-bool outputFolderUsable(const MakeRequest& request, Findings& findings) {
-    if (isInside(request.outDir, request.newTree) || (!request.sinceTree.empty() && isInside(request.outDir, request.sinceTree))) {
-        findings.error(request.outDir, "", "lies inside a tree that goes into the package");
+bool outputFolderUsable(const MakeRequest& request, const std::string& outDir, Findings& findings) {
+    if (isInside(outDir, request.newTree) || (!request.sinceTree.empty() && isInside(outDir, request.sinceTree))) {
+        findings.error(outDir, "", "lies inside a tree that goes into the package");
         return false;
     }
     std::error_code error;
     for (const char* taken : {"Updateinf.dat", "data"}) {
-        std::string path = joinPath(request.outDir, taken);
+        std::string path = joinPath(outDir, taken);
         if (fs::exists(fsPathOf(path), error)) {
             findings.error(path, "", "exists already; make writes a package into an empty or new folder");
             return false;
@@ -69,6 +71,13 @@ bool copyInto(const std::string& from, const std::string& to, uint64_t& copied, 
         return false;
     }
     return true;
+}
+
+bool copyUpdater(const MakeRequest& request, const std::string& outDir, Findings& findings) {
+    if (request.updaterPath.empty()) return true;
+    std::string leaf = utf8Of(fsPathOf(request.updaterPath).filename());
+    uint64_t copied = 0;
+    return copyInto(request.updaterPath, joinPath(outDir, leaf), copied, findings, nullptr);
 }
 
 // The payload: folders first (the list is in that order already), then each file's bytes.
@@ -105,7 +114,13 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
         findings.error(request.descriptionPath, "update", "is required to make a package");
         return false;
     }
-    if (!outputFolderUsable(request, findings)) return false;
+    if (!outputFolderUsable(request, request.outDir, findings)) return false;
+    bool removal = !request.sinceTree.empty() && !request.removalPackageDir.empty();
+    if (removal && (isInside(request.removalPackageDir, request.outDir) || isInside(request.outDir, request.removalPackageDir))) {
+        findings.error(request.removalPackageDir, "", "is where the update package goes; the removal package needs a folder of its own");
+        return false;
+    }
+    if (removal && !outputFolderUsable(request, request.removalPackageDir, findings)) return false;
 
     std::vector<TreeItem> items = scanTree(request.newTree, ScanOptions{}, findings, progress);
     for (const TreeItem& item : items) {
@@ -120,7 +135,11 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
     description.update.extras.reportUnused(names, request.descriptionPath, request.newTree, findings);
     if (findings.hasErrors()) return false;
 
+    std::vector<TreeItem> removed;
     if (!request.sinceTree.empty()) {
+        removed = removedSince(items, request.newTree, request.sinceTree, findings, progress);
+        for (const TreeItem& item : removed) summary.removedBytes += item.size;
+        summary.removedFiles = static_cast<uint32_t>(removed.size());
         items = changedSince(items, request.newTree, request.sinceTree, findings, progress);
         if (findings.hasErrors()) return false;
         if (items.empty()) findings.warning(request.newTree, "", "holds nothing new or changed since " + request.sinceTree);
@@ -129,11 +148,7 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
     if (!makeFolder(request.outDir, findings)) return false;
     if (!writePayload(request, items, findings, progress, summary)) return false;
 
-    if (!request.updaterPath.empty()) {
-        std::string leaf = utf8Of(fsPathOf(request.updaterPath).filename());
-        uint64_t copied = 0;
-        if (!copyInto(request.updaterPath, joinPath(request.outDir, leaf), copied, findings, nullptr)) return false;
-    }
+    if (!copyUpdater(request, request.outDir, findings)) return false;
 
     std::vector<manifest::ManifestEntry> entries = entriesOf(items, description.update.extras);
     manifest::UpdateHeader header = updateHeaderOf(description.update, static_cast<uint32_t>(entries.size()));
@@ -143,7 +158,11 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
         findings.error(manifestPath, "", why);
         return false;
     }
-    return true;
+
+    if (!removal) return true;
+    if (!makeFolder(request.removalPackageDir, findings) || !copyUpdater(request, request.removalPackageDir, findings)) return false;
+    summary.removalWritten = writeRemovalPackage(request.removalPackageDir, description.update, removed, findings);
+    return summary.removalWritten;
 }
 
 }  // namespace patchkit
