@@ -82,6 +82,7 @@ bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
     std::string utf8;
     if (productPath.empty() || !cp932ToUtf8(productPath, utf8)) return false;
     std::vector<std::string_view> names;
+    names.reserve(16);
     splitNames(productPath, names);
 
     std::string root;
@@ -100,6 +101,7 @@ bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
     }
 
     std::vector<std::string_view> components;
+    components.reserve(names.size());
     for (size_t i = first; i < names.size(); ++i) {
         if (names[i].empty() || names[i] == ".") continue;
         if (names[i] != "..") {

@@ -66,7 +66,7 @@ std::string windowsKey(const std::string& name) {
 // Several chunks for some, so that a cancel can land inside a copy.
 std::string contentFor(const std::string& label, const Choices& choose) {
     std::string content = label;
-    if (choose(8) == 0) {
+    if (choose(16) == 0) {
         size_t size = 100000 * (1 + choose(2)) + choose(50000);
         while (content.size() < size) content += label;
         content.resize(size);
