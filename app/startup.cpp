@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "app/path_helpers.h"
 #include "engine/run_state.h"
+#include "manifest/package_names.h"
 #include "platform/ui.h"
 
 namespace app {
@@ -13,8 +14,6 @@ namespace {
 
 constexpr uint32_t kInstallationValueBuffer = 260;
 constexpr uint32_t kPathBuffer = 260;
-constexpr const char kUpdateManifestName[] = "Updateinf.dat";
-constexpr const char kUninstallManifestName[] = "Uninstallinf.dat";
 
 bool fail(const char* message) {
     platform::ui().messageBox(message, nullptr, platform::kMbOk);
@@ -30,7 +29,7 @@ bool readInstallationValue(CRegistry& key, const char* valueName, std::string& v
     const void* terminator = std::memchr(buffer, 0, delivered);
     if (!terminator) return false;
     size_t length = static_cast<const uint8_t*>(terminator) - buffer;
-    if (length + std::strlen(kUninstallManifestName) + 1 > kPathBuffer) return false;
+    if (length + std::strlen(manifest::kUninstallManifestName) + 1 > kPathBuffer) return false;
     value.assign(reinterpret_cast<const char*>(buffer), length);
     return true;
 }
@@ -45,7 +44,7 @@ bool startUp(const char* commandLine, CRegistry& installationKey) {
     if (modulePath.empty()) return fail(messages::kUpdateManifestUnreadable);
     run.UpdateFolder = getParentFolder(modulePath);
     ensureTrailingSeparator(run.UpdateFolder);
-    std::string updateManifestPath = run.UpdateFolder + kUpdateManifestName;
+    std::string updateManifestPath = run.UpdateFolder + manifest::kUpdateManifestName;
 
     if (manifest::loadUpdateManifest(updateManifestPath, run.updateManifest) != manifest::LoadResult::Loaded) {
         return fail(messages::kUpdateManifestUnreadable);
@@ -60,7 +59,7 @@ bool startUp(const char* commandLine, CRegistry& installationKey) {
     if (!readInstallationValue(installationKey, header.registryValue, run.installationValue)) {
         return fail(notInstalledMessage.c_str());
     }
-    run.uninstallManifestPath = run.installationValue + kUninstallManifestName;
+    run.uninstallManifestPath = run.installationValue + manifest::kUninstallManifestName;
     if (manifest::loadUninstallManifest(run.uninstallManifestPath, header.entryCount, run.uninstallManifest) !=
         manifest::LoadResult::Loaded) {
         return fail(notInstalledMessage.c_str());

@@ -12,6 +12,7 @@
 #include "engine/path_limit.h"
 #include "engine/rollback.h"
 #include "engine/run_state.h"
+#include "manifest/package_names.h"
 #include "platform/process.h"
 #include "platform/ui.h"
 
@@ -50,7 +51,7 @@ RunOutcome runSequence() {
     if (confirmation == 0 || confirmation == -1) return RunOutcome::Declined;
 
     engine::RunState& run = engine::runState();
-    run.UpdateDataFolder = run.UpdateFolder + "data";
+    run.UpdateDataFolder = run.UpdateFolder + manifest::kPayloadFolderName;
     ensureTrailingSeparator(run.UpdateDataFolder);
     run.InstallFolder = run.installationValue;
     ensureTrailingSeparator(run.InstallFolder);

@@ -13,6 +13,7 @@
 #include "bench/measurement.h"
 #include "bench/plain_copies.h"
 #include "bench/updater_run.h"
+#include "engine/backup_name.h"
 #include "engine/copy_progress.h"
 #include "manifest/layouts.h"
 
@@ -114,7 +115,7 @@ void smallFilesBenchmark(const Options& options, std::ostream& out) {
                 ::mkdir(target.c_str(), 0777);
                 continue;
             }
-            ::rename(target.c_str(), (target + ".bak").c_str());
+            ::rename(target.c_str(), engine::backupPathOf(target).c_str());
             copyInChunks(folder.host("data/" + name), target, engine::kChunkSize);
         }
         return watch.elapsed();

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "engine/backup_name.h"
 #include "engine/copy_progress.h"
 #include "engine/engine_messages.h"
 #include "engine/path_limit.h"
@@ -15,8 +16,6 @@ namespace engine {
 namespace {
 
 using manifest::ManifestEntry;
-
-constexpr char kBackupSuffix[] = ".bak";
 
 // No owner, OK only, no icon, the system's default caption. The progress dialog stays on
 // screen behind it.
@@ -32,7 +31,7 @@ bool joinedPathsFit(const ManifestEntry& entry, bool removal, const std::string&
     std::string target = installFolder + entry.name;
     if (manifest::isDirectoryEntry(entry)) return removal || fitsPathBuffer(target);
     if (removal) return fitsPathBuffer(target);
-    return fitsPathBuffer(target + kBackupSuffix) && fitsPathBuffer(dataFolder + entry.name);
+    return fitsPathBuffer(backupPathOf(target)) && fitsPathBuffer(dataFolder + entry.name);
 }
 
 // A backup move or a look-up that failed because there is no old file: the file is new, or its
@@ -132,7 +131,7 @@ private:
     // for Ａ, which the fold does not.
     bool backUpOldFile(const std::string& targetPath) {
         platform::Files& files = platform::files();
-        const std::string backupPath = targetPath + kBackupSuffix;
+        const std::string backupPath = backupPathOf(targetPath);
         const std::string targetKey = keyOf(targetPath);
         // A file the run has brought already had its old content moved aside then; moving its
         // fresh copy would replace that backup.

@@ -1,5 +1,6 @@
 #include "engine/rollback.h"
 
+#include "engine/backup_name.h"
 #include "engine/run_state.h"
 #include "platform/files.h"
 
@@ -14,7 +15,7 @@ void rollbackChanges() {
     // as much as the file system allows is all that can be done.
     for (const std::string& path : journal.writtenFiles) files.deleteFile(path.c_str());
     for (const std::string& backup : journal.backupFiles) {
-        files.moveFileReplace(backup.c_str(), backup.substr(0, backup.size() - 4).c_str());
+        files.moveFileReplace(backup.c_str(), backedUpPathOf(backup).c_str());
     }
     for (const std::string& path : journal.createdDirectories) files.removeDirectory(path.c_str());
 }

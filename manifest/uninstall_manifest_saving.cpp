@@ -1,6 +1,7 @@
 #include <string>
 
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 #include "manifest/whole_transfers.h"
 #include "platform/files.h"
 #include "support/file.h"
@@ -12,6 +13,7 @@ namespace {
 // no longer than the record's own name, so that a record path within the system's 260 bytes
 // gives a temporary path within them too.
 constexpr char kTemporaryRecordName[] = "Uninstallinf.tmp";
+static_assert(sizeof kTemporaryRecordName <= sizeof kUninstallManifestName);
 
 std::string temporaryPathBeside(const std::string& path) {
     return path.substr(0, path.size() - support::fileNameOf(path).size()) + kTemporaryRecordName;

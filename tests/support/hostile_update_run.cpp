@@ -3,6 +3,7 @@
 #include "engine/apply_update.h"
 #include "engine/run_state.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 #include "platform/file_names.h"
 #include "platform/seam.h"
 #include "platform/shell.h"
@@ -73,11 +74,11 @@ void layOut(const HostileUpdate& update) {
         ++record.entryCount;
         if (!manifest::isDirectoryEntry(e)) ++record.fileCount, record.totalBytes += e.size;
     }
-    write(HostileUpdateRun::kInstallFolder + "Uninstallinf.dat", manifestBytes(record, update.recordEntries));
+    write(HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName, manifestBytes(record, update.recordEntries));
     manifest::UpdateHeader header = updateHeader(kRegistryKey, kRegistryValue, static_cast<uint32_t>(update.updateEntries.size()));
     std::memcpy(header.shortcuts, update.updateHeader.shortcuts, sizeof header.shortcuts);
     setText(header.carriedStrings[0], "1.1");
-    write(HostileUpdateRun::kUpdateFolder + "Updateinf.dat", manifestBytes(header, update.updateEntries));
+    write(HostileUpdateRun::kUpdateFolder + manifest::kUpdateManifestName, manifestBytes(header, update.updateEntries));
 
     // The shortcut folder wherever its template leads, with the installed slots' links in it.
     std::string_view argument(record.templateArgument);
@@ -99,8 +100,8 @@ std::string savedApart(const manifest::UninstallManifest& record) {
     overlay::FilesOverlay files(platform::files());
     platform::ScopedService<platform::Files> apart(files);
     engine::createDirectoryChain(kRoot);
-    manifest::saveUninstallManifest(kRoot + "Uninstallinf.dat", record);
-    return contentOf(files, kRoot + "Uninstallinf.dat");
+    manifest::saveUninstallManifest(kRoot + manifest::kUninstallManifestName, record);
+    return contentOf(files, kRoot + manifest::kUninstallManifestName);
 }
 
 std::string withoutSeparator(std::string folder) {
@@ -112,7 +113,7 @@ std::string withoutSeparator(std::string folder) {
 
 const std::string HostileUpdateRun::kInstallFolder = kRoot + "product\\";
 const std::string HostileUpdateRun::kUpdateFolder = kRoot + "update\\";
-const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + "data\\";
+const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + manifest::kPayloadFolderName + "\\";
 const std::string HostileUpdateRun::kUserPrograms = kRoot + "user\\Start Menu\\Programs\\";
 const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\Programs\\";
 
@@ -155,7 +156,7 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     layOut(update);
     run.installedBefore = treeOf(files, HostileUpdateRun::kInstallFolder);
     run.payload = treeOf(files, HostileUpdateRun::kDataFolder);
-    run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + "Uninstallinf.dat");
+    run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
 
     FreshRunState runState;
     patchkit::PackageProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal);
@@ -189,10 +190,10 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     run.userProgramsAfter = treeOf(files, HostileUpdateRun::kUserPrograms);
     run.commonProgramsAfter = treeOf(files, HostileUpdateRun::kCommonPrograms);
     run.installedAfter = treeOf(files, HostileUpdateRun::kInstallFolder);
-    run.recordAfter = contentOf(files, HostileUpdateRun::kInstallFolder + "Uninstallinf.dat");
+    run.recordAfter = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
     manifest::UninstallManifest reloaded;
     run.recordLoadsAfter =
-        manifest::loadUninstallManifest(HostileUpdateRun::kInstallFolder + "Uninstallinf.dat", 0, reloaded) == manifest::LoadResult::Loaded;
+        manifest::loadUninstallManifest(HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName, 0, reloaded) == manifest::LoadResult::Loaded;
     run.recordInMemory = savedApart(engine::runState().uninstallManifest);
     return run;
 }

@@ -8,10 +8,12 @@
 #include "app/startup.h"
 #include "app/updater_ui.h"
 #include "engine/apply_update.h"
+#include "engine/backup_name.h"
 #include "engine/copy_progress.h"
 #include "engine/engine_messages.h"
 #include "engine/rollback.h"
 #include "engine/run_state.h"
+#include "manifest/package_names.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/shell.h"
@@ -53,7 +55,9 @@ bool applyFile(app::UpdaterUi& ui, app::ProgressDialog dialog, const ManifestEnt
             return false;
         }
     } else {
-        if (files.moveFileReplace(targetPath.c_str(), (targetPath + ".bak").c_str())) run.changeJournal.backupFiles.push_back(targetPath + ".bak");
+        if (files.moveFileReplace(targetPath.c_str(), engine::backupPathOf(targetPath).c_str())) {
+            run.changeJournal.backupFiles.push_back(engine::backupPathOf(targetPath));
+        }
         if (!target.open(targetPath, support::FileOpenMode::Write)) {
             show(targetPath + engine::messages::kOpenFailedSuffix);
             return false;
@@ -157,7 +161,7 @@ app::RunOutcome runPlainUpdater(bool& copiesWhole) {
     int confirmation = ui.runConfirmation();
     if (confirmation == 0 || confirmation == -1) return app::RunOutcome::Declined;
     engine::RunState& run = engine::runState();
-    run.UpdateDataFolder = run.UpdateFolder + "data\\";
+    run.UpdateDataFolder = run.UpdateFolder + manifest::kPayloadFolderName + "\\";
     run.InstallFolder = run.installationValue;
     app::ensureTrailingSeparator(run.InstallFolder);
     app::ProgressDialog dialog = ui.showProgressDialog();

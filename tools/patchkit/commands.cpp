@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "manifest/package_names.h"
 #include "tools/patchkit/audit_report.h"
 #include "tools/patchkit/dry_run_output.h"
 #include "tools/patchkit/dump.h"
@@ -67,11 +68,11 @@ int runMake(const Options& o, std::ostream& out, std::ostream& err, Progress& pr
     bool made = makePackage(r, findings, progress, summary);
     printFindings(err, findings.all());
     if (!made) return kProblemsFound;
-    out << "wrote " << joinPath(r.outDir, "Updateinf.dat") << ": " << counted(summary.directories + summary.files, "entry", "entries") << " ("
+    out << "wrote " << joinPath(r.outDir, manifest::kUpdateManifestName) << ": " << counted(summary.directories + summary.files, "entry", "entries") << " ("
         << counted(summary.directories, "folder", "folders") << ", " << counted(summary.files, "file", "files") << ", "
         << counted(summary.bytes, "byte", "bytes") << ")\n";
     if (summary.removalWritten) {
-        out << "wrote " << joinPath(r.removalPackageDir, "Updateinf.dat") << ": " << counted(summary.removedFiles, "file", "files") << " ("
+        out << "wrote " << joinPath(r.removalPackageDir, manifest::kUpdateManifestName) << ": " << counted(summary.removedFiles, "file", "files") << " ("
             << counted(summary.removedBytes, "byte", "bytes") << ") for Update.exe -u to delete\n";
     } else if (summary.removedFiles > 0) {
         out << counted(summary.removedFiles, "file", "files") << " of " << r.sinceTree << " not in " << r.newTree
@@ -116,7 +117,7 @@ int runInitInstall(const Options& o, std::ostream& out, std::ostream& err, Progr
     bool written = writeInstallRecord(o.initDescription, o.initTree, findings, progress, entries);
     printFindings(err, findings.all());
     if (!written) return kProblemsFound;
-    out << "wrote " << joinPath(o.initTree, "Uninstallinf.dat") << ": " << counted(entries, "entry", "entries") << "\n";
+    out << "wrote " << joinPath(o.initTree, manifest::kUninstallManifestName) << ": " << counted(entries, "entry", "entries") << "\n";
     return statusOf(findings, false);
 }
 

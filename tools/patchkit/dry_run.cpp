@@ -4,6 +4,7 @@
 
 #include "app/updater.h"
 #include "engine/run_state.h"
+#include "manifest/package_names.h"
 #include "platform/seam.h"
 #include "support/multibyte.h"
 #include "tools/patchkit/dry_run_services.h"
@@ -12,9 +13,6 @@
 
 namespace patchkit {
 namespace {
-
-constexpr char kRecordName[] = "Uninstallinf.dat";
-constexpr char kUpdateManifestName[] = "Updateinf.dat";
 
 bool folderPathOf(const std::string& utf8, std::string& folder, std::string& why) {
     if (!filePathOf(utf8, folder, why)) return false;
@@ -34,8 +32,8 @@ bool dryRunFoldersOf(const DryRunRequest& request, DryRunFolders& folders, std::
 overlay::Limits dryRunLimits(const DryRunFolders& folders) {
     overlay::Limits limits;
     uint64_t record = 0, update = 0;
-    sizeOfFile(folders.install + kRecordName, record);
-    sizeOfFile(folders.package + kUpdateManifestName, update);
+    sizeOfFile(folders.install + manifest::kUninstallManifestName, record);
+    sizeOfFile(folders.package + manifest::kUpdateManifestName, update);
     limits.bytesPerFile = std::max(limits.bytesPerFile, record + update);
     limits.bytesInAll = std::max(limits.bytesInAll, limits.bytesPerFile);
     return limits;
@@ -44,7 +42,7 @@ overlay::Limits dryRunLimits(const DryRunFolders& folders) {
 void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progress& progress, DryRunObservation& seen) {
     platform::Files& real = platform::files();
     std::string ignored;
-    readWholeFile(folders.install + kRecordName, seen.recordBefore, ignored);
+    readWholeFile(folders.install + manifest::kUninstallManifestName, seen.recordBefore, ignored);
 
     files.onChange([&seen](const overlay::Change& change) {
         RunEvent event{RunEvent::FileChange};

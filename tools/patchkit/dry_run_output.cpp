@@ -1,5 +1,7 @@
 #include "tools/patchkit/dry_run_output.h"
 
+#include "engine/backup_name.h"
+
 namespace patchkit {
 namespace {
 
@@ -28,7 +30,7 @@ std::string entryLine(const EntryStep& step) {
         case EntryStep::FolderSkipped: line += "folder left alone"; break;
         case EntryStep::FileAdded: line += "added (" + std::to_string(step.size) + " bytes)"; break;
         case EntryStep::FileReplaced:
-            line += "replaced (" + std::to_string(step.size) + " bytes); the old file is kept as " + step.name + ".bak";
+            line += "replaced (" + std::to_string(step.size) + " bytes); the old file is kept as " + engine::backupPathOf(step.name);
             if (step.backupReplaced) line += ", in place of the backup there";
             break;
         case EntryStep::FileDeleted: line += "deleted"; break;
@@ -57,7 +59,7 @@ const char* outcomeName(EntryStep::Outcome outcome) {
 std::string rollbackLine(const RollbackStep& step) {
     switch (step.kind) {
         case RollbackStep::WrittenFileDeleted: return "deletes the new " + step.path;
-        case RollbackStep::BackupRestored: return "puts " + step.path + " back from " + step.path + ".bak";
+        case RollbackStep::BackupRestored: return "puts " + step.path + " back from " + engine::backupPathOf(step.path);
         case RollbackStep::FolderRemoved: return "removes the folder " + step.path;
     }
     return {};
@@ -164,7 +166,7 @@ Json dryRunJson(const DryRunRequest& request, const DryRunReport& report) {
         Json entry{{"name", step.name}, {"outcome", outcomeName(step.outcome)}};
         if (step.outcome == EntryStep::FileAdded || step.outcome == EntryStep::FileReplaced) entry["size"] = step.size;
         if (step.outcome == EntryStep::FileReplaced) {
-            entry["backup"] = step.name + ".bak";
+            entry["backup"] = engine::backupPathOf(step.name);
             entry["backupReplaced"] = step.backupReplaced;
         }
         if (step.readOnlyCleared) entry["readOnlyCleared"] = true;

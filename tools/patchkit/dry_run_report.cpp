@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/backup_name.h"
 #include "manifest/layouts.h"
 #include "platform/files.h"
 #include "support/multibyte.h"
@@ -11,8 +12,6 @@ namespace patchkit {
 namespace {
 
 using overlay::Change;
-
-constexpr char kBackupSuffix[] = ".bak";
 
 template <size_t Width>
 std::string shownField(const char (&field)[Width]) {
@@ -184,7 +183,7 @@ private:
             const Change& c = event.change;
             if (c.kind == Change::AttributesChanged) {
                 step.readOnlyCleared = (c.before & platform::kFileAttributeReadOnly) && !(c.after & platform::kFileAttributeReadOnly);
-            } else if (c.kind == Change::FileMoved && c.to == target + kBackupSuffix) {
+            } else if (c.kind == Change::FileMoved && c.to == engine::backupPathOf(target)) {
                 replaced = true;
                 step.backupReplaced = c.replaced;
             } else if (c.kind == Change::FileWritten) {

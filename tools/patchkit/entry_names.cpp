@@ -4,6 +4,7 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 #include "platform/file_names.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
@@ -58,7 +59,7 @@ std::string describeClash(NameClash::Kind kind, const std::string& other) {
     return {};
 }
 
-bool isInstallRecordName(const std::string& name) { return manifest::namesMatch(name.c_str(), "Uninstallinf.dat"); }
+bool isInstallRecordName(const std::string& name) { return manifest::namesMatch(name.c_str(), manifest::kUninstallManifestName); }
 
 std::string folderOf(const std::string& name) {
     for (size_t i = name.size(); i-- > 1;) {

@@ -2,8 +2,10 @@
 
 #include <unordered_map>
 
+#include "engine/backup_name.h"
 #include "engine/shortcuts.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "support/file.h"
@@ -19,8 +21,7 @@
 namespace patchkit {
 namespace {
 
-constexpr char kRecordName[] = "Uninstallinf.dat";
-constexpr char kBackupSuffix[] = ".bak";
+using manifest::kUninstallManifestName;
 
 class Audit {
 public:
@@ -29,7 +30,7 @@ public:
     std::vector<Disagreement> run() {
         std::string why;
         if (!filePathOf(installDir_, folder_, why)) {
-            add({Disagreement::RecordUnusable, kRecordName, "", 0, 0, "the installation's path " + why});
+            add({Disagreement::RecordUnusable, kUninstallManifestName, "", 0, 0, "the installation's path " + why});
             return found_;
         }
         if (folder_.empty() || !support::isPathSeparatorAt(folder_, folder_.size() - 1)) folder_ += '\\';
@@ -48,16 +49,16 @@ private:
     const manifest::ManifestEntry& entry(uint32_t i) const { return record_.entries()[i]; }
 
     bool loadRecord() {
-        manifest::LoadResult loaded = manifest::loadUninstallManifest(folder_ + kRecordName, 0, record_);
+        manifest::LoadResult loaded = manifest::loadUninstallManifest(folder_ + kUninstallManifestName, 0, record_);
         if (loaded == manifest::LoadResult::Loaded) return true;
         if (loaded == manifest::LoadResult::CannotOpen) {
-            add({Disagreement::RecordUnusable, kRecordName, "", 0, 0, "cannot be opened"});
+            add({Disagreement::RecordUnusable, kUninstallManifestName, "", 0, 0, "cannot be opened"});
             return false;
         }
         // The loader says only that it refuses; the tool's own reading of the file says why.
         ManifestImage image;
         std::string why;
-        std::string label = joinPath(installDir_, kRecordName);
+        std::string label = joinPath(installDir_, kUninstallManifestName);
         Findings findings;
         if (readManifestImage(label, KindChoice::Install, image, why)) findManifestProblems(image, label, findings);
         std::string reasons;
@@ -65,7 +66,7 @@ private:
             if (finding.severity != Severity::Error) continue;
             reasons += (reasons.empty() ? "" : "; ") + finding.field + ": " + finding.reason;
         }
-        add({Disagreement::RecordUnusable, kRecordName, "", 0, 0, "the updater refuses it: " + (reasons.empty() ? why : reasons)});
+        add({Disagreement::RecordUnusable, kUninstallManifestName, "", 0, 0, "the updater refuses it: " + (reasons.empty() ? why : reasons)});
         return false;
     }
 
@@ -120,7 +121,7 @@ private:
 
         Findings findings;
         ScanOptions options;
-        options.skipAtTop.push_back(kRecordName);
+        options.skipAtTop.push_back(kUninstallManifestName);
         for (uint32_t i = 0; i < record_.header.entryCount; ++i) options.listed.insert(entry(i).name);
         std::vector<TreeItem> items = scanTree(installDir_, options, findings, progress_);
         std::string root = joinPath(installDir_, "");
@@ -131,7 +132,7 @@ private:
         for (const TreeItem& item : items) {
             std::string key = diskKeyOf(item.name);
             if (listed.count(key)) continue;
-            const std::string suffix = diskKeyOf(kBackupSuffix);
+            const std::string suffix = diskKeyOf(engine::kBackupSuffix);
             auto owner = listed.end();
             if (!item.directory && key.size() > suffix.size() && key.compare(key.size() - suffix.size(), std::string::npos, suffix) == 0) {
                 owner = listed.find(key.substr(0, key.size() - suffix.size()));

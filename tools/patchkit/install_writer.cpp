@@ -1,5 +1,6 @@
 #include "tools/patchkit/install_writer.h"
 
+#include "manifest/package_names.h"
 #include "tools/patchkit/description.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
@@ -18,7 +19,7 @@ bool writeInstallRecord(const std::string& descriptionPath, const std::string& i
     }
     // A record written again must not list its predecessor.
     ScanOptions options;
-    options.skipAtTop.push_back("Uninstallinf.dat");
+    options.skipAtTop.push_back(manifest::kUninstallManifestName);
     std::vector<TreeItem> items = scanTree(installTree, options, findings, progress);
     if (findings.hasErrors()) return false;
 
@@ -29,7 +30,7 @@ bool writeInstallRecord(const std::string& descriptionPath, const std::string& i
 
     std::vector<manifest::ManifestEntry> entries = entriesOf(items, description.install.extras);
     manifest::UninstallHeader header = uninstallHeaderOf(description.install, entries);
-    std::string recordPath = joinPath(installTree, "Uninstallinf.dat");
+    std::string recordPath = joinPath(installTree, manifest::kUninstallManifestName);
     std::string narrow, why;
     if (!filePathOf(recordPath, narrow, why) || !writeWholeFile(narrow, manifestFileBytes(header, entries), why)) {
         findings.error(recordPath, "", why);

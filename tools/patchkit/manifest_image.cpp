@@ -5,6 +5,7 @@
 
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 #include "support/file.h"
 #include "tools/patchkit/entry_totals.h"
 #include "tools/patchkit/field_text.h"
@@ -17,11 +18,11 @@ constexpr uint64_t kEntrySize = sizeof(manifest::ManifestEntry);
 
 bool kindFromName(const std::string& pathUtf8, ManifestKind& kind) {
     std::string leaf = utf8Of(fsPathOf(pathUtf8).filename());
-    if (manifest::namesMatch(leaf.c_str(), "Updateinf.dat")) {
+    if (manifest::namesMatch(leaf.c_str(), manifest::kUpdateManifestName)) {
         kind = ManifestKind::Update;
         return true;
     }
-    if (manifest::namesMatch(leaf.c_str(), "Uninstallinf.dat")) {
+    if (manifest::namesMatch(leaf.c_str(), manifest::kUninstallManifestName)) {
         kind = ManifestKind::Install;
         return true;
     }

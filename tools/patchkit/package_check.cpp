@@ -7,9 +7,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "engine/backup_name.h"
 #include "engine/shortcuts.h"
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
 #include "support/text_template.h"
@@ -71,7 +73,7 @@ struct Checker {
         }
         // The registry value names the folder with its trailing backslash; the updater adds none.
         if (installFolder.empty() || !support::isPathSeparatorAt(installFolder, installFolder.size() - 1)) installFolder += '\\';
-        size_t record = installFolder.size() + std::strlen("Uninstallinf.dat");
+        size_t record = installFolder.size() + std::strlen(manifest::kUninstallManifestName);
         if (record > kLongestPath) {
             findings.error("--install-path", "", "the path of the installation's record takes " + std::to_string(record) + " bytes; at most 259 fit");
         }
@@ -81,7 +83,7 @@ struct Checker {
     void payload(size_t i, const manifest::ManifestEntry& entry, const std::string& nameUtf8) {
         std::string relative = nameUtf8;
         std::replace(relative.begin(), relative.end(), '\\', '/');
-        std::string payloadPath = joinPath(joinPath(request.packageDir, "data"), relative);
+        std::string payloadPath = joinPath(joinPath(request.packageDir, manifest::kPayloadFolderName), relative);
         std::string narrow, why;
         uint64_t size = 0;
         if (!filePathOf(payloadPath, narrow, why)) {
@@ -167,7 +169,7 @@ struct Checker {
     // rollback never looks; listed before, the file's backup would go over the entry's fresh
     // copy. The updater refuses either, and the run fails.
     void backupNames(const std::vector<manifest::ManifestEntry>& list) {
-        const std::string suffix = diskKeyOf(".bak");
+        const std::string suffix = diskKeyOf(engine::kBackupSuffix);
         std::unordered_map<std::string, size_t> fileByKey;
         for (size_t i = 0; i < list.size(); ++i) {
             if (carriesFile(list[i])) fileByKey.emplace(diskKeyOf(list[i].name), i);
@@ -201,7 +203,7 @@ struct Checker {
         // What the scan says about the payload's own names is beside the point here: the
         // entries are what the updater goes by, and they have been checked.
         Findings ignored;
-        std::string data = joinPath(request.packageDir, "data");
+        std::string data = joinPath(request.packageDir, manifest::kPayloadFolderName);
         std::vector<TreeItem> items = scanTree(data, ScanOptions{}, ignored, progress);
         for (const TreeItem& item : items) {
             if (item.directory || listed.count(platform::foldedAsciiCase(item.name))) continue;
@@ -213,7 +215,7 @@ struct Checker {
 }  // namespace
 
 void checkPackage(const CheckRequest& request, Findings& findings, Progress& progress) {
-    Checker checker{request, findings, progress, joinPath(request.packageDir, "Updateinf.dat"), {}};
+    Checker checker{request, findings, progress, joinPath(request.packageDir, manifest::kUpdateManifestName), {}};
     ManifestImage image;
     std::string why;
     if (!readManifestImage(checker.manifestPath, KindChoice::Update, image, why)) {
@@ -224,7 +226,7 @@ void checkPackage(const CheckRequest& request, Findings& findings, Progress& pro
     if (!checker.takeInstallFolder()) return;
     checker.shortcutTemplates(image.update);
 
-    std::string data = joinPath(request.packageDir, "data");
+    std::string data = joinPath(request.packageDir, manifest::kPayloadFolderName);
     std::error_code error;
     bool dataFolderPresent = fs::is_directory(fsPathOf(data), error);
     bool anyFile = std::any_of(image.entries.begin(), image.entries.end(), [](const manifest::ManifestEntry& e) { return !manifest::isDirectoryEntry(e); });

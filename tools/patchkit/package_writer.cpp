@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "manifest/package_names.h"
 #include "tools/patchkit/description.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/file_transfer.h"
@@ -39,7 +40,7 @@ bool outputFolderUsable(const MakeRequest& request, const std::string& outDir, F
         return false;
     }
     std::error_code error;
-    for (const char* taken : {"Updateinf.dat", "data"}) {
+    for (const char* taken : {manifest::kUpdateManifestName, manifest::kPayloadFolderName}) {
         std::string path = joinPath(outDir, taken);
         if (fs::exists(fsPathOf(path), error)) {
             findings.error(path, "", "exists already; make writes a package into an empty or new folder");
@@ -83,7 +84,7 @@ bool copyUpdater(const MakeRequest& request, const std::string& outDir, Findings
 // The payload: folders first (the list is in that order already), then each file's bytes.
 // Each item's size becomes what its copy holds.
 bool writePayload(const MakeRequest& request, std::vector<TreeItem>& items, Findings& findings, Progress& progress, MakeSummary& summary) {
-    std::string data = joinPath(request.outDir, "data");
+    std::string data = joinPath(request.outDir, manifest::kPayloadFolderName);
     if (!makeFolder(data, findings)) return false;
     uint64_t total = 0;
     for (const TreeItem& item : items) total += item.size;

@@ -1,5 +1,6 @@
 #include "tools/patchkit/removal_package.h"
 
+#include "manifest/package_names.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/manifest_building.h"
@@ -20,7 +21,7 @@ bool writeRemovalPackage(const std::string& dirUtf8, const UpdateDescription& de
 
     std::vector<manifest::ManifestEntry> entries = entriesOf(files, removal.extras);
     manifest::UpdateHeader header = updateHeaderOf(removal, static_cast<uint32_t>(entries.size()));
-    std::string manifestPath = joinPath(dirUtf8, "Updateinf.dat");
+    std::string manifestPath = joinPath(dirUtf8, manifest::kUpdateManifestName);
     std::string narrow, why;
     if (!filePathOf(manifestPath, narrow, why) || !writeWholeFile(narrow, manifestFileBytes(header, entries), why)) {
         findings.error(manifestPath, "", why);

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "manifest/package_names.h"
 #include "platform/text.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/host_paths.h"
@@ -19,7 +20,7 @@ std::vector<TreeItem> removedSince(const std::vector<TreeItem>& newItems, const 
         inRecord.insert(platform::foldedAsciiCase(item.name));
     }
     ScanOptions options;
-    options.skipAtTop.push_back("Uninstallinf.dat");
+    options.skipAtTop.push_back(manifest::kUninstallManifestName);
     // What the new tree can carry was settled by its own scan; an old name that no entry can
     // hold only means that no removal can list that file.
     Findings oldProblems;
