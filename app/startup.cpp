@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/messages.h"
 #include "app/path_helpers.h"
+#include "engine/path_limit.h"
 #include "engine/run_state.h"
 #include "manifest/package_names.h"
 #include "platform/ui.h"
@@ -12,24 +13,22 @@
 namespace app {
 namespace {
 
-constexpr uint32_t kInstallationValueBuffer = 260;
-constexpr uint32_t kPathBuffer = 260;
-
 bool fail(const char* message) {
     platform::ui().messageBox(message, nullptr, platform::kMbOk);
     return false;
 }
 
-// The value's data must be a string: terminated within the bytes it delivered, and short
-// enough that the manifest path built from it still fits the system's 260-byte path.
+// The value's data names a folder, and gets a path's buffer. It must be a string: terminated
+// within the bytes it delivered, and short enough that the manifest path built from it still
+// fits the system's path.
 bool readInstallationValue(CRegistry& key, const char* valueName, std::string& value) {
-    uint8_t buffer[kInstallationValueBuffer] = {};
+    uint8_t buffer[engine::kPathBufferSize] = {};
     uint32_t delivered = 0;
     if (!key.QueryValue(valueName, buffer, sizeof buffer, &delivered)) return false;
     const void* terminator = std::memchr(buffer, 0, delivered);
     if (!terminator) return false;
     size_t length = static_cast<const uint8_t*>(terminator) - buffer;
-    if (length + std::strlen(manifest::kUninstallManifestName) + 1 > kPathBuffer) return false;
+    if (length + std::strlen(manifest::kUninstallManifestName) > engine::kLongestPath) return false;
     value.assign(reinterpret_cast<const char*>(buffer), length);
     return true;
 }

@@ -9,7 +9,8 @@ namespace engine {
 // refuse or cut anything longer, so a path is checked against it before anything is done with
 // it, rather than failing halfway through a run.
 inline constexpr size_t kPathBufferSize = 260;
+inline constexpr size_t kLongestPath = kPathBufferSize - 1;
 
-inline bool fitsPathBuffer(const std::string& path) { return path.size() < kPathBufferSize; }
+inline bool fitsPathBuffer(const std::string& path) { return path.size() <= kLongestPath; }
 
 }  // namespace engine

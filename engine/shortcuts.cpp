@@ -19,8 +19,7 @@ using manifest::ShortcutSlot;
 // Every composed name and path goes where a Windows path goes (fitsPathBuffer). Code page 932
 // gives at most one UTF-16 unit per byte, so a path that fits also fits the 260 wide
 // characters of the shell link's file name. The slots' texts are compared over the bytes such
-// a path can hold.
-constexpr size_t kLongestPath = kPathBufferSize - 1;
+// a path can hold (kLongestPath).
 
 // A manifest text up to its terminator, never past its field (nor past `limit` bytes).
 template <size_t Width>

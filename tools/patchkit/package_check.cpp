@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "engine/backup_name.h"
+#include "engine/path_limit.h"
 #include "engine/shortcuts.h"
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
@@ -29,8 +30,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Paths are built in buffers of 260 bytes: 259 and the terminator.
-constexpr size_t kLongestPath = 259;
+using engine::kLongestPath;
+
+// A path of `length` bytes, over the longest the system's path buffer holds.
+std::string pathTooLong(size_t length) {
+    return "takes " + std::to_string(length) + " bytes; at most " + std::to_string(kLongestPath) + " fit";
+}
+
 // "%sをコピー中..." leaves 246 bytes of its 260-byte buffer for the name.
 constexpr size_t kLongestStatusName = 246;
 
@@ -57,8 +63,7 @@ struct Checker {
             if (!installFolder.empty() && std::memchr(slot.target, 0, sizeof slot.target) != nullptr) {
                 size_t length = installFolder.size() + std::strlen(slot.target);
                 if (length > kLongestPath) {
-                    findings.error(manifestPath, field + ".target",
-                                   "joined to the installation folder takes " + std::to_string(length) + " bytes; at most 259 fit");
+                    findings.error(manifestPath, field + ".target", "joined to the installation folder " + pathTooLong(length));
                 }
             }
         }
@@ -75,7 +80,7 @@ struct Checker {
         if (installFolder.empty() || !support::isPathSeparatorAt(installFolder, installFolder.size() - 1)) installFolder += '\\';
         size_t record = installFolder.size() + std::strlen(manifest::kUninstallManifestName);
         if (record > kLongestPath) {
-            findings.error("--install-path", "", "the path of the installation's record takes " + std::to_string(record) + " bytes; at most 259 fit");
+            findings.error("--install-path", "", "the path of the installation's record " + pathTooLong(record));
         }
         return true;
     }
@@ -92,7 +97,8 @@ struct Checker {
             std::error_code error;
             std::string reason = !fs::is_regular_file(fsPathOf(payloadPath), error) ? " is missing"
                                  : narrow.size() > kLongestPath ? " exists, but its path takes " + std::to_string(narrow.size()) +
-                                                                      " bytes and the system's narrow file functions open at most 259"
+                                                                      " bytes and the system's narrow file functions open at most " +
+                                                                      std::to_string(kLongestPath)
                                                                 : " exists but cannot be opened for reading";
             findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + reason);
         } else if (size != entry.size) {
@@ -118,9 +124,7 @@ struct Checker {
                                  "ends in a double-byte character whose second byte is 0x5C; the updater takes it for a folder");
             }
             if (!installFolder.empty() && installFolder.size() + name.size() > kLongestPath) {
-                findings.error(manifestPath, entryField(i, "name"),
-                               "joined to the installation folder takes " + std::to_string(installFolder.size() + name.size()) +
-                                   " bytes; at most 259 fit");
+                findings.error(manifestPath, entryField(i, "name"), "joined to the installation folder " + pathTooLong(installFolder.size() + name.size()));
             }
             if (isInstallRecordName(name)) {
                 findings.error(manifestPath, entryField(i, "name"), "would overwrite the installation's own record");
