@@ -1,10 +1,10 @@
 #include "engine/shortcuts.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "engine/path_limit.h"
 #include "engine/run_state.h"
+#include "manifest/text_fields.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -14,18 +14,13 @@
 namespace engine {
 namespace {
 
+using manifest::fieldText;
 using manifest::ShortcutSlot;
 
 // Every composed name and path goes where a Windows path goes (fitsPathBuffer). Code page 932
 // gives at most one UTF-16 unit per byte, so a path that fits also fits the 260 wide
 // characters of the shell link's file name. The slots' texts are compared over the bytes such
 // a path can hold (kLongestPath).
-
-// A manifest text up to its terminator, never past its field (nor past `limit` bytes).
-template <size_t Width>
-std::string_view fieldText(const char (&field)[Width], size_t limit = Width) {
-    return {field, strnlen(field, limit < Width ? limit : Width)};
-}
 
 // One Programs folder with the shortcut folder name behind it. Empty when the Programs folder
 // cannot be resolved: nothing is then done there, since the paths composed under an empty
@@ -110,11 +105,8 @@ bool planSlot(const ShortcutSlot& update, const ShortcutSlot& installed, std::st
 }
 
 void record(ShortcutSlot& installed, const ShortcutSlot& update) {
-    std::memset(installed.nameTemplate, 0, sizeof installed.nameTemplate);
-    std::memset(installed.target, 0, sizeof installed.target);
-    std::string_view nameTemplate = fieldText(update.nameTemplate, kLongestPath), target = fieldText(update.target, kLongestPath);
-    std::memcpy(installed.nameTemplate, nameTemplate.data(), nameTemplate.size());
-    std::memcpy(installed.target, target.data(), target.size());
+    manifest::storeFieldText(installed.nameTemplate, fieldText(update.nameTemplate));
+    manifest::storeFieldText(installed.target, fieldText(update.target));
 }
 
 }  // namespace

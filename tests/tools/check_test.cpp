@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "manifest/layouts.h"
+#include "manifest/text_fields.h"
 #include "tests/tools/patchkit_runner.h"
-#include "tools/patchkit/field_text.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ protected:
     }
     manifest::ManifestEntry named(const std::string& cp932, uint64_t size = 0) {
         manifest::ManifestEntry e{};
-        patchkit::storeText(e.name, cp932);
+        manifest::storeFieldText(e.name, cp932);
         e.size = size;
         return e;
     }
@@ -215,9 +215,9 @@ TEST_F(CheckTest, PathsTooLongForTheInstallationFolderAreErrors) {
 }
 
 TEST_F(CheckTest, ShortcutTargetTooLongOrTemplateUnsafeAreErrors) {
-    patchkit::storeText(header.shortcuts[0].nameTemplate, "%s%d");
-    patchkit::storeText(header.shortcuts[1].nameTemplate, "..\\..\\Startup\\%s");
-    patchkit::storeText(header.shortcuts[2].target, std::string(200, 't'));
+    manifest::storeFieldText(header.shortcuts[0].nameTemplate, "%s%d");
+    manifest::storeFieldText(header.shortcuts[1].nameTemplate, "..\\..\\Startup\\%s");
+    manifest::storeFieldText(header.shortcuts[2].target, std::string(200, 't'));
     save();
     Outcome run = check({"--install-path", "C:\\" + std::string(60, 'i')});
     EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.shortcuts[0].nameTemplate: holds \"%d\"; only \"%s\" and \"%%\" may appear\n" +

@@ -4,6 +4,7 @@
 
 #include "engine/backup_name.h"
 #include "manifest/layouts.h"
+#include "manifest/text_fields.h"
 #include "platform/files.h"
 #include "support/multibyte.h"
 #include "tools/patchkit/field_text.h"
@@ -15,7 +16,7 @@ using overlay::Change;
 
 template <size_t Width>
 std::string shownField(const char (&field)[Width]) {
-    return displayText(fieldBytes(field, Width));
+    return displayText(manifest::fieldText(field));
 }
 
 bool endsInSeparator(const std::string& path) { return !path.empty() && support::isPathSeparatorAt(path, path.size() - 1); }

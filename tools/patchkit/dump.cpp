@@ -2,6 +2,7 @@
 
 #include <iomanip>
 
+#include "manifest/text_fields.h"
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/host_paths.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 std::string shown(const char* field, size_t width) {
     std::string utf8;
-    displayTextOf(fieldBytes(field, width), utf8);
+    displayTextOf(manifest::fieldText(field, width), utf8);
     return utf8;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,20 +24,6 @@ inline std::string displayText(std::string_view cp932) {
     std::string utf8;
     displayTextOf(cp932, utf8);
     return utf8;
-}
-
-// The text of a field: its bytes up to the terminator, or the whole width when it has none.
-inline std::string_view fieldBytes(const char* field, size_t width) {
-    const void* end = std::memchr(field, 0, width);
-    return std::string_view(field, end ? static_cast<size_t>(static_cast<const char*>(end) - field) : width);
-}
-
-// Stores a text that fits (checked by fieldTextOf), the rest of the field zero.
-template <size_t Width>
-void storeText(char (&field)[Width], const std::string& cp932) {
-    static_assert(Width > 0);
-    std::memset(field, 0, Width);
-    std::memcpy(field, cp932.data(), cp932.size() < Width ? cp932.size() : Width - 1);
 }
 
 }  // namespace patchkit

@@ -6,6 +6,7 @@
 #include "engine/shortcuts.h"
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
+#include "manifest/text_fields.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "support/file.h"
@@ -153,8 +154,8 @@ private:
         std::string programs = platform::shell().specialFolderPath(platform::kCsidlPrograms);
         if (programs.empty()) return;
         support::ensureTrailingSeparator(programs);
-        std::string_view argument = fieldBytes(header.templateArgument, manifest::kHeaderTextWidth);
-        support::ExpandedTemplate folder = support::expandTemplate(fieldBytes(header.shortcutFolderTemplate, manifest::kHeaderTextWidth), argument);
+        std::string_view argument = manifest::fieldText(header.templateArgument);
+        support::ExpandedTemplate folder = support::expandTemplate(manifest::fieldText(header.shortcutFolderTemplate), argument);
         if (!folder.usable()) return;
         if (!engine::staysInFolder(folder.text)) {
             add({Disagreement::ShortcutFolderLeaves, "UninstallHeader.shortcutFolderTemplate", displayText(folder.text), 0, 0,
@@ -164,7 +165,7 @@ private:
         for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
             const manifest::ShortcutSlot& slot = header.shortcuts[k];
             if (slot.nameTemplate[0] == '\0') continue;
-            support::ExpandedTemplate name = support::expandTemplate(fieldBytes(slot.nameTemplate, sizeof slot.nameTemplate), argument);
+            support::ExpandedTemplate name = support::expandTemplate(manifest::fieldText(slot.nameTemplate), argument);
             if (!name.usable()) continue;
             std::string link = folder.text + name.text + ".lnk";
             if (platform::files().getFileAttributes((programs + link).c_str()) == platform::kInvalidFileAttributes) {

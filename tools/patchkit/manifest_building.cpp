@@ -1,7 +1,7 @@
 #include "tools/patchkit/manifest_building.h"
 
+#include "manifest/text_fields.h"
 #include "tools/patchkit/entry_totals.h"
-#include "tools/patchkit/field_text.h"
 
 namespace patchkit {
 namespace {
@@ -9,26 +9,26 @@ namespace {
 template <class Slots, class Described>
 void fillShortcuts(Slots& slots, const Described& described) {
     for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
-        storeText(slots[k].nameTemplate, described[k].nameTemplate);
-        storeText(slots[k].target, described[k].target);
+        manifest::storeFieldText(slots[k].nameTemplate, described[k].nameTemplate);
+        manifest::storeFieldText(slots[k].target, described[k].target);
     }
 }
 
 template <class Fields, class Texts>
 void fillCarried(Fields& fields, const Texts& texts) {
-    for (size_t k = 0; k < manifest::kCarriedStringCount; ++k) storeText(fields[k], texts[k]);
+    for (size_t k = 0; k < manifest::kCarriedStringCount; ++k) manifest::storeFieldText(fields[k], texts[k]);
 }
 
 }  // namespace
 
 manifest::UpdateHeader updateHeaderOf(const UpdateDescription& d, uint32_t entryCount) {
     manifest::UpdateHeader header{};
-    storeText(header.title, d.title);
-    storeText(header.updateName, d.updateName);
-    storeText(header.note, d.note);
-    storeText(header.productName, d.productName);
-    storeText(header.registryKey, d.registryKey);
-    storeText(header.registryValue, d.registryValue);
+    manifest::storeFieldText(header.title, d.title);
+    manifest::storeFieldText(header.updateName, d.updateName);
+    manifest::storeFieldText(header.note, d.note);
+    manifest::storeFieldText(header.productName, d.productName);
+    manifest::storeFieldText(header.registryKey, d.registryKey);
+    manifest::storeFieldText(header.registryValue, d.registryValue);
     header.entryCount = entryCount;
     fillCarried(header.carriedStrings, d.carriedStrings);
     fillShortcuts(header.shortcuts, d.shortcuts);
@@ -37,8 +37,8 @@ manifest::UpdateHeader updateHeaderOf(const UpdateDescription& d, uint32_t entry
 
 manifest::UninstallHeader uninstallHeaderOf(const InstallDescription& d, const std::vector<manifest::ManifestEntry>& entries) {
     manifest::UninstallHeader header{};
-    storeText(header.templateArgument, d.templateArgument);
-    storeText(header.shortcutFolderTemplate, d.shortcutFolderTemplate);
+    manifest::storeFieldText(header.templateArgument, d.templateArgument);
+    manifest::storeFieldText(header.shortcutFolderTemplate, d.shortcutFolderTemplate);
     header.entryCount = static_cast<uint32_t>(entries.size());
     EntryTotals totals = totalsOf(entries.data(), entries.size());
     header.fileCount = totals.files;
@@ -51,7 +51,7 @@ manifest::UninstallHeader uninstallHeaderOf(const InstallDescription& d, const s
 std::vector<manifest::ManifestEntry> entriesOf(const std::vector<TreeItem>& items, const EntryExtras& extras) {
     std::vector<manifest::ManifestEntry> entries(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        storeText(entries[i].name, items[i].name);
+        manifest::storeFieldText(entries[i].name, items[i].name);
         entries[i].size = items[i].directory ? 0 : items[i].size;
         entries[i].extra = extras.extraFor(items[i].name);
     }

@@ -6,6 +6,7 @@
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
+#include "manifest/text_fields.h"
 #include "support/file.h"
 #include "tools/patchkit/entry_totals.h"
 #include "tools/patchkit/field_text.h"
@@ -63,7 +64,7 @@ void addProblems(Findings& findings, const std::string& file, const std::vector<
 
 void checkEncoding(Findings& findings, const std::string& file, const std::string& field, const char* text, size_t width) {
     std::string shown;
-    if (!displayTextOf(fieldBytes(text, width), shown)) findings.warning(file, field, "is not valid code page 932 text");
+    if (!displayTextOf(manifest::fieldText(text, width), shown)) findings.warning(file, field, "is not valid code page 932 text");
 }
 
 template <class Header>
