@@ -1,9 +1,9 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstring>
 #include <string>
 
+#include "platform/module_file_name.h"
 #include "platform/posix/posix_system.h"
 #include "platform/process.h"
 
@@ -13,21 +13,12 @@ namespace {
 class PosixProcess final : public Process {
 public:
     uint32_t getModuleFileName(char* buffer, uint32_t size) override {
-        if (size == 0) return 0;
         char host[PATH_MAX];
         ssize_t length = ::readlink("/proc/self/exe", host, sizeof host - 1);
         if (length <= 0) return 0;
         std::string path = posix::productPathOf(std::string(host, static_cast<size_t>(length)));
         if (path.empty()) return 0;
-        // As on Windows since Vista: a path that does not fit is cut, terminated, and the full
-        // buffer size is returned.
-        if (path.size() >= size) {
-            std::memcpy(buffer, path.data(), size - 1);
-            buffer[size - 1] = '\0';
-            return size;
-        }
-        std::memcpy(buffer, path.c_str(), path.size() + 1);
-        return static_cast<uint32_t>(path.size());
+        return reportModuleFileName(path, buffer, size);
     }
 
     const char* getCommandLine() override { return commandLine_.c_str(); }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstring>
 #include <string>
 
+#include "platform/module_file_name.h"
 #include "platform/process.h"
 #include "platform/seam.h"
 
@@ -14,15 +14,7 @@ public:
     FixedProcess(std::string modulePath, std::string commandLine)
         : modulePath_(std::move(modulePath)), commandLine_(std::move(commandLine)), scope_(*this) {}
 
-    uint32_t getModuleFileName(char* buffer, uint32_t size) override {
-        if (modulePath_.size() >= size) {
-            std::memcpy(buffer, modulePath_.data(), size - 1);
-            buffer[size - 1] = '\0';
-            return size;
-        }
-        std::memcpy(buffer, modulePath_.c_str(), modulePath_.size() + 1);
-        return static_cast<uint32_t>(modulePath_.size());
-    }
+    uint32_t getModuleFileName(char* buffer, uint32_t size) override { return platform::reportModuleFileName(modulePath_, buffer, size); }
     const char* getCommandLine() override { return commandLine_.c_str(); }
 
 private:

@@ -6,6 +6,7 @@
 #include "engine/run_state.h"
 #include "manifest/layouts.h"
 #include "platform/files.h"
+#include "platform/module_file_name.h"
 
 namespace patchkit {
 
@@ -80,14 +81,8 @@ long InstallationRegistry::queryValue(platform::RegistryKey, const char*, uint32
 
 long InstallationRegistry::closeKey(platform::RegistryKey) { return platform::kErrorSuccess; }
 
-// GetModuleFileNameA cuts a path that does not fit and then returns the buffer's size.
 uint32_t PackageProcess::getModuleFileName(char* buffer, uint32_t size) {
-    if (size == 0) return 0;
-    uint32_t length = static_cast<uint32_t>(modulePath_.size());
-    uint32_t copied = length < size ? length : size - 1;
-    std::memcpy(buffer, modulePath_.data(), copied);
-    buffer[copied] = '\0';
-    return length < size ? length : size;
+    return platform::reportModuleFileName(modulePath_, buffer, size);
 }
 
 }  // namespace patchkit
