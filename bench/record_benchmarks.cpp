@@ -10,6 +10,7 @@
 #include "bench/bench_folder.h"
 #include "bench/benchmarks.h"
 #include "bench/measurement.h"
+#include "engine/record_upkeep.h"
 #include "manifest/manifests.h"
 
 namespace bench {
@@ -63,16 +64,10 @@ struct RecordAtScale {
     }
 };
 
-// What the engine does to the record for each file entry of an update, and the closing up
+// The engine's own upkeep of the record for each file entry of an update, and the closing up
 // that saving would otherwise do.
 void keepRecord(UninstallManifest& record, const std::vector<ManifestEntry>& update, bool removal) {
-    for (const ManifestEntry& e : update) {
-        uint32_t i = record.findEntry(e.name);
-        bool found = i < record.header.entryCount;
-        if (removal && found) record.removeEntry(i, e);
-        if (!removal && found) record.updateEntry(i, e);
-        if (!removal && !found) record.appendEntry(e);
-    }
+    for (const ManifestEntry& e : update) engine::keepRecordInStep(record, e, removal);
     record.entries();
 }
 

@@ -6,6 +6,7 @@
 #include "engine/copy_progress.h"
 #include "engine/engine_messages.h"
 #include "engine/path_limit.h"
+#include "engine/record_upkeep.h"
 #include "engine/run_state.h"
 #include "manifest/manifests.h"
 #include "platform/files.h"
@@ -78,7 +79,7 @@ public:
         } else if (!copyFile(entry, targetPath, target, source)) {
             return false;
         }
-        keepRecordInStep(entry);
+        keepRecordInStep(state_.uninstallManifest, entry, removal);
         return true;
     }
 
@@ -166,19 +167,6 @@ private:
     std::string keyOf(const std::string& path) {
         std::string key = platform::files().fileKeyOf(path.c_str());
         return key.empty() ? "\n" + path : key;
-    }
-
-    void keepRecordInStep(const ManifestEntry& entry) {
-        manifest::UninstallManifest& record = state_.uninstallManifest;
-        uint32_t match = record.findEntry(entry.name);
-        bool found = match < record.header.entryCount;
-        if (state_.RemovalMode) {
-            if (found) record.removeEntry(match, entry);
-        } else if (found) {
-            record.updateEntry(match, entry);
-        } else {
-            record.appendEntry(entry);
-        }
     }
 
     ProgressDialogUi& ui_;
