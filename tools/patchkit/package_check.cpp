@@ -37,8 +37,13 @@ std::string pathTooLong(size_t length) {
     return "takes " + std::to_string(length) + " bytes; at most " + std::to_string(kLongestPath) + " fit";
 }
 
-// "%sをコピー中..." leaves 246 bytes of its 260-byte buffer for the name.
-constexpr size_t kLongestStatusName = 246;
+// The progress dialog's status line (IDC_STATUS in Update.rc) is one line 131 dialog units
+// wide in the dialog's 9-point font. A horizontal dialog unit is a quarter of the font's average
+// character width, so the line holds about 32 half-width characters, or 16 full-width ones; in
+// code page 932 a character's bytes are its width in half-width cells. The static text wraps
+// what does not fit on to a second line, which its height of one line does not show: a longer
+// name is cut off, and the "をコピー中..." after it with it.
+constexpr size_t kStatusLineCells = 131 / 4;
 
 std::string entryField(size_t i, const char* part) { return "entry " + std::to_string(i) + " " + part; }
 
@@ -133,9 +138,11 @@ struct Checker {
                 folders.addDirectoryEntry(name);
                 continue;
             }
-            if (name.size() > kLongestStatusName) {
+            if (name.size() > kStatusLineCells) {
                 findings.warning(manifestPath, entryField(i, "name"),
-                                 "takes " + std::to_string(name.size()) + " bytes; the progress line shows at most 246 of them");
+                                 "takes " + std::to_string(name.size()) + " bytes; the progress line shows about " +
+                                     std::to_string(kStatusLineCells) +
+                                     " half-width characters (half as many full-width ones) and cuts off the rest");
             }
             // A removal only deletes: it needs no folder made before a file.
             if (!request.removal && !folders.holdsFolderOf(name)) {
