@@ -14,7 +14,7 @@
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/support/manifest_builder.h"
 #include "tests/support/fresh_run_state.h"
-#include "tools/patchkit/dry_run_services.h"
+#include "tools/patchkit/dry_run/services.h"
 
 namespace testing_support {
 namespace {

@@ -19,9 +19,9 @@
 #include "tests/fakes/scripted_updater_ui.h"
 #include "tests/tools/patchkit_runner.h"
 #include "tests/support/fresh_run_state.h"
-#include "tools/patchkit/dry_run_output.h"
-#include "tools/patchkit/dry_run_report.h"
-#include "tools/patchkit/dry_run_services.h"
+#include "tools/patchkit/dry_run/output.h"
+#include "tools/patchkit/dry_run/report.h"
+#include "tools/patchkit/dry_run/services.h"
 #include "tools/patchkit/host_paths.h"
 
 namespace {

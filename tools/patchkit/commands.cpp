@@ -7,7 +7,7 @@
 
 #include "manifest/package_names.h"
 #include "tools/patchkit/audit_report.h"
-#include "tools/patchkit/dry_run_output.h"
+#include "tools/patchkit/dry_run/output.h"
 #include "tools/patchkit/dump.h"
 #include "platform/files.h"
 #include "tools/patchkit/host_paths.h"

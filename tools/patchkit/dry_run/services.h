@@ -7,8 +7,8 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "tools/patchkit/dry_run/timeline.h"
 #include "tools/patchkit/progress.h"
-#include "tools/patchkit/run_timeline.h"
 
 // The platform services a dry run puts in place of the system's, besides the file overlay:
 // the updater is started from the package folder, finds the installation it was given,

@@ -1,4 +1,4 @@
-#include "tools/patchkit/dry_run_services.h"
+#include "tools/patchkit/dry_run/services.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "tools/patchkit/dry_run_output.h"
+#include "tools/patchkit/dry_run/output.h"
 
 #include "engine/backup_name.h"
 

@@ -1,4 +1,4 @@
-#include "tools/patchkit/dry_run.h"
+#include "tools/patchkit/dry_run/run.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "manifest/package_names.h"
 #include "platform/seam.h"
 #include "support/multibyte.h"
-#include "tools/patchkit/dry_run_services.h"
+#include "tools/patchkit/dry_run/services.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
 

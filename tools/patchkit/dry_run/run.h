@@ -6,8 +6,8 @@
 #include "app/updater.h"
 #include "manifest/layouts.h"
 #include "tools/overlay/files_overlay.h"
+#include "tools/patchkit/dry_run/timeline.h"
 #include "tools/patchkit/progress.h"
-#include "tools/patchkit/run_timeline.h"
 
 namespace patchkit {
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "tools/patchkit/dry_run_report.h"
+#include "tools/patchkit/dry_run/report.h"
 #include "tools/patchkit/json_text.h"
 
 // A dry run's report for a person, or for tools.

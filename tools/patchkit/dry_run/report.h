@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/patchkit/dry_run.h"
+#include "tools/patchkit/dry_run/run.h"
 
 // What a dry run showed, in the order of the run: each entry of the update and what happened
 // to it, the messages, what a rollback put back, the shortcuts, and the record's changes.

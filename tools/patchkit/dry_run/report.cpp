@@ -1,4 +1,4 @@
-#include "tools/patchkit/dry_run_report.h"
+#include "tools/patchkit/dry_run/report.h"
 
 #include <cstring>
 
