@@ -153,7 +153,7 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
 
     std::vector<manifest::ManifestEntry> entries = entriesOf(items, description.update.extras);
     manifest::UpdateHeader header = updateHeaderOf(description.update, static_cast<uint32_t>(entries.size()));
-    std::string manifestPath = joinPath(request.outDir, "Updateinf.dat");
+    std::string manifestPath = joinPath(request.outDir, manifest::kUpdateManifestName);
     std::string narrow, why;
     if (!filePathOf(manifestPath, narrow, why) || !writeWholeFile(narrow, manifestFileBytes(header, entries), why)) {
         findings.error(manifestPath, "", why);
