@@ -5,6 +5,8 @@
 namespace app {
 namespace {
 
+using manifest::fieldText;
+
 constexpr const char kRemovalCaptionSuffix[] = "ファイルの削除";
 constexpr const char kMessageSuffix[] = "を行います";
 constexpr const char kRemovalMessageSuffix[] = "ファイルの削除を行います";
@@ -13,7 +15,6 @@ constexpr const char kRemovalMessageSuffix[] = "ファイルの削除を行い�
 
 ConfirmationTexts confirmationTexts(const manifest::UpdateHeader& header, bool removalMode) {
     ConfirmationTexts texts;
-    using manifest::fieldText;
     texts.caption = fieldText(header.title);
     if (removalMode) texts.caption += kRemovalCaptionSuffix;
     texts.message = std::string(fieldText(header.updateName)) + (removalMode ? kRemovalMessageSuffix : kMessageSuffix);
