@@ -114,6 +114,9 @@ struct Checker {
 
     void entries(const std::vector<manifest::ManifestEntry>& list, bool dataFolderPresent, std::vector<std::string>& names) {
         KnownFolders folders;
+        // The progress line cuts most long names off, and nothing in a package can widen it:
+        // told once, as a note, not as a fault of each name.
+        size_t namesCutOff = 0, longestCutOff = 0, longestLength = 0;
         for (size_t i = 0; i < list.size(); ++i) {
             progress.show("checking", i + 1, list.size(), "entries");
             const manifest::ManifestEntry& entry = list[i];
@@ -139,10 +142,8 @@ struct Checker {
                 continue;
             }
             if (name.size() > kStatusLineCells) {
-                findings.warning(manifestPath, entryField(i, "name"),
-                                 "takes " + std::to_string(name.size()) + " bytes; the progress line shows about " +
-                                     std::to_string(kStatusLineCells) +
-                                     " half-width characters (half as many full-width ones) and cuts off the rest");
+                ++namesCutOff;
+                if (name.size() > longestLength) longestLength = name.size(), longestCutOff = i;
             }
             // A removal only deletes: it needs no folder made before a file.
             if (!request.removal && !folders.holdsFolderOf(name)) {
@@ -156,6 +157,13 @@ struct Checker {
             if (dataFolderPresent) payload(i, entry, utf8);
         }
         progress.finish();
+        if (namesCutOff > 0) {
+            findings.note(manifestPath, "",
+                          std::to_string(namesCutOff) + " file name" + (namesCutOff == 1 ? " is" : "s are") +
+                              " longer than the progress line shows (about " + std::to_string(kStatusLineCells) +
+                              " half-width characters, half as many full-width ones), which cuts off the rest; the longest, " +
+                              entryField(longestCutOff, "name") + ", takes " + std::to_string(longestLength) + " bytes");
+        }
     }
 
     void clashes(const std::vector<manifest::ManifestEntry>& list) {
