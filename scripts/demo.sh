@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh
-. scripts/wine-env.sh
+. scripts/wine-driver.sh
 build=$(wine_windows_build)
 cmake --preset native >/dev/null && cmake --build --preset native -j "$(nproc)" >/dev/null
 cmake --preset "$build" >/dev/null && cmake --build --preset "$build" -j "$(nproc)" >/dev/null
@@ -73,17 +73,9 @@ links_host="$prefix/drive_c$(printf '%s' "${links#C:}" | tr '\\' /)"
 mkdir -p "$links_host"
 bash scripts/wine-case.sh own "$case_folder"
 
-# The server picks a free display number itself and writes it once it accepts clients.
-fifo="$out/display.fifo"
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; bash scripts/wine-case.sh kill "$prefix" >/dev/null 2>&1 || true' EXIT
-read -r number <"$fifo"
-rm -f "$fifo"
-[ -n "$number" ] || { echo "demo: Xvfb did not start" >&2; exit 1; }
-display=:$number
-export DISPLAY=$display
+trap 'wine_kill_prefix "$prefix" >/dev/null 2>&1 || true; stop_xvfb' EXIT
+start_xvfb "${screen}x24"
+display=$DISPLAY
 # A picture is kept only once the screen has settled: the same in four captures a quarter of a
 # second apart. A window that has just been shown may not have painted yet (on a fresh machine
 # the first confirmation was saved with only its OK button drawn); a screen that never settles
