@@ -6,6 +6,9 @@
 #                             so that parallel runs cannot collide; exports DISPLAY, sets XVFB_PID
 #   stop_xvfb
 #   wine_kill_prefix PREFIX   ends every Wine process of the prefix and waits until they have gone
+#   wine_process_id FILE      the Windows process id that launcher.exe wrote into FILE (its error
+#                             output), waited for up to 30 s; the probe watches the windows of
+#                             that process alone
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 start_xvfb() {
@@ -36,4 +39,15 @@ wine_kill_prefix() {
   # -k asks the server to end every process of the prefix; -w then waits until it has.
   wine_exec "$1" wineserver -k </dev/null
   wine_exec "$1" wineserver -w </dev/null
+}
+
+wine_process_id() {
+  local id
+  for _ in $(seq 300); do
+    id=$(sed -n 's/^process id=\([0-9]*\).*/\1/p' "$1" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "wine_process_id: $1 names no process" >&2
+  return 1
 }

@@ -3,7 +3,11 @@
 // process. It prints what it saw, one record per line, texts as hex of their code page 932
 // bytes so that the driver compares bytes and no console code page gets in between.
 //
-//   probe.exe [--process NAME] STEP...
+//   probe.exe [--process-id PID] STEP...
+//
+// The windows looked for are those of the process with that Windows process id (the launcher
+// says it), never those of any other process of the same name: a box of an earlier run may
+// still be on screen, or going away, when the next run starts.
 //
 // Steps run in order on the "current" window:
 //   use HWND         make the window with that handle (from an earlier dump) current
@@ -44,12 +48,10 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -57,7 +59,7 @@
 
 namespace {
 
-std::string processName = "Update.exe";
+DWORD watchedProcess = 0;
 HWND current = nullptr;
 
 std::string hex(const std::string& bytes) {
@@ -98,45 +100,31 @@ std::string className(HWND window) {
     return buffer;
 }
 
-std::set<DWORD> processIds() {
-    std::set<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, processName.c_str()) == 0) ids.insert(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return ids;
+bool ownedByWatchedProcess(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner == watchedProcess;
 }
 
 // A visible dialog of the watched process other than `except`, or null. Only windows of the
-// dialog class are looked at, and the process list is read again only while it is empty (the
-// updater may not have started yet): a tight poll must cost as little as possible per turn.
-HWND findDialog(HWND except, std::set<DWORD>& processes) {
-    if (processes.empty()) processes = processIds();
-    if (processes.empty()) return nullptr;
+// dialog class are looked at: a tight poll must cost as little as possible per turn.
+HWND findDialog(HWND except) {
     for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
          window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-        if (window == except || !IsWindowVisible(window)) continue;
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (processes.count(owner)) return window;
+        if (window != except && IsWindowVisible(window) && ownedByWatchedProcess(window)) return window;
     }
     return nullptr;
 }
 
 bool waitForDialog(HWND except, DWORD timeoutMs, bool tight) {
-    std::set<DWORD> processes;
     DWORD start = GetTickCount();
     for (;;) {
-        if (HWND window = findDialog(except, processes)) {
+        if (HWND window = findDialog(except)) {
             current = window;
             return true;
         }
         if (GetTickCount() - start > timeoutMs) return false;
-        if (processes.empty() || !tight) Sleep(tight ? 1 : 20);
+        if (!tight) Sleep(20);
     }
 }
 
@@ -152,17 +140,13 @@ bool waitUntilGone(DWORD timeoutMs) {
 bool hasProgressBar(HWND dialog) { return FindWindowExA(dialog, nullptr, PROGRESS_CLASSA, nullptr) != nullptr; }
 
 bool waitForBox(DWORD timeoutMs) {
-    std::set<DWORD> processes;
     DWORD start = GetTickCount();
     for (;;) {
-        if (processes.empty()) processes = processIds();
         for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
              window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
             // The progress dialog is not a box, but while it is destroyed it loses its bar:
             // it is hidden before its children go, so visibility is asked after the bar.
-            if (window != current && processes.count(owner) && !hasProgressBar(window) && IsWindowVisible(window)) {
+            if (window != current && ownedByWatchedProcess(window) && !hasProgressBar(window) && IsWindowVisible(window)) {
                 current = window;
                 return true;
             }
@@ -299,14 +283,13 @@ bool catchNext(DWORD timeoutMs, DWORD& thread) {
     thread = GetWindowThreadProcessId(current, nullptr);
     HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, thread);
     if (!handle || SuspendThread(handle) == static_cast<DWORD>(-1)) return false;
-    std::set<DWORD> processes;
     HWND previous = current;
     HWND found = nullptr;
     std::string firstSight;
     DWORD start = GetTickCount();
     for (;;) {
         if (!found) {
-            found = findDialog(previous, processes);
+            found = findDialog(previous);
             // What it showed is all there when it becomes visible; only the paint may lag.
             if (found) firstSight = describeDialog(found, false);
         }
@@ -417,14 +400,16 @@ int usage(const char* why) {
 
 int main(int argc, char** argv) {
     int i = 1;
-    if (i + 1 < argc && std::strcmp(argv[i], "--process") == 0) {
-        processName = argv[i + 1];
+    if (i + 1 < argc && std::strcmp(argv[i], "--process-id") == 0) {
+        watchedProcess = static_cast<DWORD>(std::strtoul(argv[i + 1], nullptr, 10));
         i += 2;
     }
     auto number = [&](int at) { return static_cast<DWORD>(std::strtoul(argv[at], nullptr, 10)); };
     for (; i < argc; ++i) {
         std::string step = argv[i];
         bool hasArgument = i + 1 < argc;
+        bool looksForWindows = step == "find" || step == "next" || step == "box" || step == "catch";
+        if (looksForWindows && !watchedProcess) return usage((step + " without --process-id").c_str());
         if ((step == "find" || step == "next") && hasArgument) {
             DWORD timeout = number(++i);
             if (!waitForDialog(step == "next" ? current : nullptr, timeout, step == "next")) {

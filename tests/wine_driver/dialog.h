@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace wine_driver {
 
 // The system's IDOK and IDCANCEL: the buttons of a message box and of the dialogs, whose own
 // controls are named in resources/resource_ids.h.
@@ -51,4 +51,4 @@ std::string hexEncode(const std::string& bytes);
 // are shown as \xNN.
 std::string readable(const std::string& cp932);
 
-}  // namespace e2e
+}  // namespace wine_driver

@@ -1,4 +1,4 @@
-#include "tests/e2e/harness/dialog.h"
+#include "tests/wine_driver/dialog.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 
 #include "platform/text_encoding.h"
 
-namespace e2e {
+namespace wine_driver {
 namespace {
 
 std::map<std::string, std::string> fieldsOf(const std::string& line) {
@@ -124,4 +124,4 @@ std::string readable(const std::string& cp932) {
     return escaped;
 }
 
-}  // namespace e2e
+}  // namespace wine_driver
