@@ -216,18 +216,18 @@ TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
         std::unique_ptr<wine_driver::WineProgram> updater = startUpdater();
         std::optional<Dialog> confirmation = probe().waitForDialog();
         ASSERT_TRUE(confirmation) << updater->errors();
-        ASSERT_TRUE(probe().press(*confirmation, kIdOk));
+        const std::vector<std::string> confirm = {"press", std::to_string(kIdOk)};
         if (point == "progress" || point == "outcome" || point == "dismissed") {
             std::string caption = point == "progress" ? "アップデート中" : "完了";
-            bool reached = false;
-            for (int tries = 0; tries < 20 && !reached; ++tries) {
-                std::optional<Dialog> shown = probe().waitForDialog(seconds(2));
-                reached = shown && shown->caption == caption;
-                if (reached && point == "dismissed") probe().press(*shown, kIdOk);
-            }
+            std::optional<Dialog> shown = point == "progress"
+                                              ? probe().actAndCatchNext(*confirmation, confirm)
+                                              : probe().actAndWaitForMessageBox(*confirmation, confirm, seconds(60));
+            bool reached = shown && shown->caption == caption;
+            if (reached && point == "dismissed") probe().press(*shown, kIdOk);
             // Otherwise the kill below would come at an unknown moment and pass for this one.
             EXPECT_TRUE(reached) << "no dialog captioned " << caption;
         } else {
+            ASSERT_TRUE(probe().press(*confirmation, kIdOk));
             std::this_thread::sleep_for(milliseconds(std::stoi(point)));
         }
         updater->kill();
