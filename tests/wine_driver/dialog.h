@@ -44,9 +44,6 @@ struct Dialog {
 // kinds are left to the caller.
 std::vector<Dialog> parseDialogs(const std::string& probeOutput);
 
-std::string hexDecode(const std::string& hex);
-std::string hexEncode(const std::string& bytes);
-
 // Code page 932 bytes as UTF-8 for a person to read; bytes that are not valid code page 932
 // are shown as \xNN.
 std::string readable(const std::string& cp932);

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "tests/wine_driver/case_prefix.h"
+#include "tests/wine_driver/hex_text.h"
 #include "tests/wine_driver/wine_program.h"
 
 namespace wine_driver {
@@ -101,7 +102,7 @@ bool Probe::waitUntilGone(const Dialog& dialog, std::chrono::milliseconds timeou
 std::string Probe::defaultMessageBoxCaption() {
     if (!defaultCaption_) {
         Result result = run({"default-caption"});
-        if (result.exitCode == 0) defaultCaption_ = hexDecode(lineValue(result.output, "caption text="));
+        if (result.exitCode == 0) defaultCaption_ = hexDecoded(lineValue(result.output, "caption text="));
     }
     return defaultCaption_.value_or(std::string());
 }
@@ -112,7 +113,7 @@ bool Probe::setCurrentUserString(const std::string& key, const std::string& valu
 
 std::string Probe::specialFolder(int csidl) {
     Result result = run({"folder", std::to_string(csidl)});
-    return result.exitCode == 0 ? hexDecode(lineValue(result.output, "folder path=")) : std::string();
+    return result.exitCode == 0 ? hexDecoded(lineValue(result.output, "folder path=")) : std::string();
 }
 
 std::optional<Probe::Shortcut> Probe::readShortcut(const std::string& path) {
@@ -124,7 +125,7 @@ std::optional<Probe::Shortcut> Probe::readShortcut(const std::string& path) {
         if (equals != std::string::npos) values[field.substr(0, equals)] = field.substr(equals + 1);
     }
     if (result.exitCode != 0 || !values.count("show")) return std::nullopt;
-    return Shortcut{hexDecode(values["target"]), hexDecode(values["arguments"]), hexDecode(values["directory"]),
+    return Shortcut{hexDecoded(values["target"]), hexDecoded(values["arguments"]), hexDecoded(values["directory"]),
                     std::stoi(values["show"])};
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "tests/wine_driver/dialog.h"
+#include "tests/wine_driver/hex_text.h"
 
 namespace e2e {
 

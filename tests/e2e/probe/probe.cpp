@@ -56,35 +56,15 @@
 #include <vector>
 
 #include "tests/support/shortcut_file.h"
+#include "tests/wine_driver/hex_text.h"
 
 namespace {
 
+using wine_driver::hexDecode;
+using wine_driver::hexEncode;
+
 DWORD watchedProcess = 0;
 HWND current = nullptr;
-
-std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-bool unhex(const char* text, std::string& bytes) {
-    bytes.clear();
-    size_t length = std::strlen(text);
-    if (length % 2) return false;
-    for (size_t i = 0; i < length; i += 2) {
-        char pair[3] = {text[i], text[i + 1], 0};
-        char* end = nullptr;
-        long value = std::strtol(pair, &end, 16);
-        if (*end) return false;
-        bytes += static_cast<char>(value);
-    }
-    return true;
-}
 
 std::string windowText(HWND window) {
     // For a window of another process this reads the text the window manager keeps, without
@@ -189,7 +169,7 @@ std::string describeWindow(const char* kind, HWND window, bool askThread) {
     char tail[96];
     std::snprintf(tail, sizeof tail, " style=0x%08lx enabled=%d visible=%d", static_cast<unsigned long>(style),
                   IsWindowEnabled(window) ? 1 : 0, IsWindowVisible(window) ? 1 : 0);
-    std::string record = head + hex(windowText(window)) + tail;
+    std::string record = head + hexEncode(windowText(window)) + tail;
     // Both questions are messages to the updater's thread, which answers only while it pumps;
     // an updater busy copying gives "busy" instead of stalling the probe.
     DWORD_PTR answer = 0;
@@ -349,7 +329,7 @@ bool printDefaultCaption() {
         if (!box.window) Sleep(5);
     }
     if (box.window) {
-        std::printf("caption text=%s\n", hex(windowText(box.window)).c_str());
+        std::printf("caption text=%s\n", hexEncode(windowText(box.window)).c_str());
         PostMessageA(box.window, WM_COMMAND, IDOK, 0);
     }
     WaitForSingleObject(thread, 5000);
@@ -359,7 +339,7 @@ bool printDefaultCaption() {
 
 bool setRegistryString(const char* keyHex, const char* valueHex, const char* dataHex) {
     std::string key, value, data;
-    if (!unhex(keyHex, key) || !unhex(valueHex, value) || !unhex(dataHex, data)) return false;
+    if (!hexDecode(keyHex, key) || !hexDecode(valueHex, value) || !hexDecode(dataHex, data)) return false;
     HKEY handle = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
         ERROR_SUCCESS) {
@@ -374,20 +354,20 @@ bool setRegistryString(const char* keyHex, const char* valueHex, const char* dat
 bool printFolder(int csidl) {
     char path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
-    std::printf("folder path=%s\n", hex(path).c_str());
+    std::printf("folder path=%s\n", hexEncode(path).c_str());
     return true;
 }
 
 bool printShortcut(const char* pathHex) {
     std::string path;
-    if (!unhex(pathHex, path)) return false;
+    if (!hexDecode(pathHex, path)) return false;
     testing_support::ShortcutFile file = testing_support::readShortcut(path);
     if (!file.loaded) {
         std::printf("shortcut missing\n");
         return true;
     }
-    std::printf("shortcut target=%s arguments=%s directory=%s show=%d\n", hex(file.targetPath).c_str(),
-                hex(file.arguments).c_str(), hex(file.workingDirectory).c_str(), file.showCommand);
+    std::printf("shortcut target=%s arguments=%s directory=%s show=%d\n", hexEncode(file.targetPath).c_str(),
+                hexEncode(file.arguments).c_str(), hexEncode(file.workingDirectory).c_str(), file.showCommand);
     return true;
 }
 
