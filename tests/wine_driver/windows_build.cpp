@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "tests/wine_driver/wine_case_script.h"
 #include "tests/wine_driver/child_process.h"
+#include "tests/wine_driver/wine_case_script.h"
 
 namespace fs = std::filesystem;
 
