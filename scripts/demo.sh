@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh
-. scripts/wine-env.sh
+. scripts/wine-driver.sh
 build=$(wine_windows_build)
 cmake --preset native >/dev/null && cmake --build --preset native -j "$(nproc)" >/dev/null
 cmake --preset "$build" >/dev/null && cmake --build --preset "$build" -j "$(nproc)" >/dev/null
@@ -45,14 +45,14 @@ cp -r "$examples/tree-1.0" "$install"
 "$patchkit" init-install "$examples/description.json" "$install" >/dev/null
 "$patchkit" make --since "$examples/tree-1.0" "$examples/description.json" "$tree" "$update" \
   --updater "$root/build/$build/app/Update.exe" >"$out/make.log"
-cp "$root/build/$build/tests/e2e/probe/probe.exe" "$case_folder/"
+cp "$root/build/$build/tests/e2e/probe/probe.exe" "$root/build/$build/tests/e2e/probe/launcher.exe" "$case_folder/"
 cp "$root/build/$build/tools/patchkit/patchkit.exe" "$case_folder/"
 # The caption buttons are drawn with the Marlett font, which Debian's fonts-wine installs
 # where this Wine does not look for it; in the prefix's own Fonts folder it is found.
 cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 bash scripts/wine-case.sh own "$case_folder"
 
-probe() { bash scripts/wine-case.sh run "$prefix" "$case_folder/probe.exe" --process Update.exe "$@"; }
+probe() { bash scripts/wine-case.sh run "$prefix" "$case_folder/probe.exe" "$@"; }
 hex() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n'; }
 # The installation value ends in a backslash: the record's path is built by appending to it.
 probe reg-set "$(hex 'Software\ExampleMaker\SampleProduct')" "$(hex 'InstallFolder')" "$(hex 'C:\サンプル製品\')" \
@@ -73,17 +73,9 @@ links_host="$prefix/drive_c$(printf '%s' "${links#C:}" | tr '\\' /)"
 mkdir -p "$links_host"
 bash scripts/wine-case.sh own "$case_folder"
 
-# The server picks a free display number itself and writes it once it accepts clients.
-fifo="$out/display.fifo"
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; bash scripts/wine-case.sh kill "$prefix" >/dev/null 2>&1 || true' EXIT
-read -r number <"$fifo"
-rm -f "$fifo"
-[ -n "$number" ] || { echo "demo: Xvfb did not start" >&2; exit 1; }
-display=:$number
-export DISPLAY=$display
+trap 'wine_kill_prefix "$prefix" >/dev/null 2>&1 || true; stop_xvfb' EXIT
+start_xvfb "${screen}x24"
+display=$DISPLAY
 # A picture is kept only once the screen has settled: the same in four captures a quarter of a
 # second apart. A window that has just been shown may not have painted yet (on a fresh machine
 # the first confirmation was saved with only its OK button drawn); a screen that never settles
@@ -126,20 +118,24 @@ sums >"$out/sums.before"
 patchkit_in_prefix() { bash scripts/wine-case.sh run "$prefix" "$case_folder/patchkit.exe" "$@"; }
 patchkit_in_prefix dry-run 'C:\update-1.1' 'C:\サンプル製品' >"$out/dry-run.txt" 2>&1 || true
 
-bash scripts/wine-case.sh run "$prefix" 'C:\update-1.1\Update.exe' >"$out/update.log" 2>&1 &
+# Started through the launcher, which says the updater's Windows process id: the probe watches
+# the windows of that process.
+bash scripts/wine-case.sh run "$prefix" "$case_folder/launcher.exe" 'C:\update-1.1\Update.exe' >"$out/update.log" 2>&1 &
 updater=$!
-probe find 30000 dump >"$out/confirmation.txt" 2>&1
+updater_id=$(wine_process_id "$out/update.log")
+watch=(--process-id "$updater_id")
+probe "${watch[@]}" find 30000 dump >"$out/confirmation.txt" 2>&1
 shot 1-confirmation
 # OK; then wait until the bar has passed a quarter, hold the updater once its window has
 # painted, take the picture and let it go on.
-probe use "$(handle "$out/confirmation.txt")" press 1 next 20000 progress 1001 25 60000 hold 5000 dump \
+probe "${watch[@]}" use "$(handle "$out/confirmation.txt")" press 1 next 20000 progress 1001 25 60000 hold 5000 dump \
   >"$out/progress.txt" 2>&1 || true
 held=$(sed -n 's/^held thread=\([0-9]*\).*/\1/p' "$out/progress.txt" | tr -d '\r')
 if [ -n "$held" ]; then
   shot 2-progress
   probe release "$held" >/dev/null 2>&1
 fi
-probe box 120000 dump >"$out/outcome.txt" 2>&1
+probe "${watch[@]}" box 120000 dump >"$out/outcome.txt" 2>&1
 shot 3-outcome
 probe use "$(handle "$out/outcome.txt")" press 1 >/dev/null 2>&1
 for _ in $(seq 100); do

@@ -18,17 +18,7 @@
 # DISPLAY is passed on to Wine.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
-
-in_prefix() {
-  # $1: the prefix; the rest: the command, run as the Wine user in that prefix
-  local prefix=$1
-  shift
-  if [ "$(id -u)" -eq 0 ]; then
-    exec runuser -u "$WINE_USER" -- env -i $(wine_env "$prefix") "$@"
-  fi
-  exec env -i $(wine_env "$prefix") "$@"
-}
+. "$here/wine-driver.sh"
 
 command=${1:-}
 [ $# -gt 0 ] && shift
@@ -46,15 +36,15 @@ case "$command" in
   run)
     prefix=$1
     shift
-    in_prefix "$prefix" "$WINE_LOADER" "$@"
+    wine_command "$prefix" "$WINE_LOADER" "$@"
+    exec "${WINE_COMMAND[@]}"
     ;;
   start-server)
-    in_prefix "$1" wineserver -p
+    wine_command "$1" wineserver -p
+    exec "${WINE_COMMAND[@]}"
     ;;
   kill)
-    # -k asks the server to end every process of the prefix; -w then waits until it has.
-    as_wine_user env -i $(wine_env "$1") wineserver -k </dev/null
-    as_wine_user env -i $(wine_env "$1") wineserver -w </dev/null
+    wine_kill_prefix "$1"
     exit 0
     ;;
   remove)

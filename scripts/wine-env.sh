@@ -3,10 +3,11 @@
 #     which Windows refuses), unless the caller is already unprivileged;
 #   - a template prefix made once, with ANSI code page 932 through the locale and the shell's
 #     menu builder disabled so that shortcuts stay plain .lnk files.
-# Defines: WINE_USER, WINE_STATE (a folder the user owns), WINE_ARCH (win32 or win64),
-# WINE_ARCH_REASON, WINE_LOADER (the program that runs a Windows program), WINE_TEMPLATE (the
-# template prefix), as_wine_user CMD..., wine_windows_build, wine_prefix_ready,
-# wine_prefix_copy, and wine_env (the environment for a Wine command).
+# Defines: WINE_USER, WINE_HOME, WINE_STATE (a folder the user owns), WINE_ARCH (win32 or
+# win64), WINE_ARCH_REASON, WINE_LOADER (the program that runs a Windows program),
+# WINE_TEMPLATE (the template prefix), as_wine_user CMD..., wine_windows_build,
+# wine_prefix_ready, wine_prefix_copy, and wine_command and wine_exec (a command in a prefix's
+# environment and nothing else of the caller's).
 
 WINE_STATE=${UPDATER_WINE_STATE:-/var/tmp/updater-wine}
 if [ "$(id -u)" -eq 0 ]; then
@@ -57,25 +58,49 @@ wine_windows_build() {
   if [ "$WINE_ARCH" = win64 ]; then echo windows64; else echo windows; fi
 }
 
-wine_env() {
-  # $1: the prefix
+# The environment of a Wine command in prefix $1, in the array WINE_ENVIRONMENT, one word a
+# variable: a value with a blank in it (a HOME such as "/home/Ann Lee") stays one word.
+wine_environment() {
   # UPDATER_DLL_OVERRIDES adds overrides for one run ("uxtheme,dwmapi=n,b"): Wine prefers its
   # built-in DLLs, so a DLL planted beside a program is loaded only where it is named so.
-  echo "HOME=$WINE_HOME" "USER=$WINE_USER" "WINEPREFIX=$1" "LC_ALL=ja_JP.UTF-8" "LANG=ja_JP.UTF-8" \
-       "WINEDEBUG=${WINEDEBUG:--all}" \
-       "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d${UPDATER_DLL_OVERRIDES:+;$UPDATER_DLL_OVERRIDES}" \
-       "PATH=/usr/bin:/bin:/usr/sbin:/sbin" "DISPLAY=${DISPLAY:-}"
+  WINE_ENVIRONMENT=("HOME=$WINE_HOME" "USER=$WINE_USER" "WINEPREFIX=$1" LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+    "WINEDEBUG=${WINEDEBUG:--all}"
+    "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d${UPDATER_DLL_OVERRIDES:+;$UPDATER_DLL_OVERRIDES}"
+    PATH=/usr/bin:/bin:/usr/sbin:/sbin "DISPLAY=${DISPLAY:-}")
   # Wine starts helper programs (wineboot, services) through WINELOADER; left to itself it
   # would take the 32-bit loader.
-  if [ "$WINE_ARCH" = win64 ]; then echo "WINEARCH=win64" "WINELOADER=$WINE_LOADER"; fi
+  if [ "$WINE_ARCH" = win64 ]; then WINE_ENVIRONMENT+=(WINEARCH=win64 "WINELOADER=$WINE_LOADER"); fi
+}
+
+# The words that run CMD... as the Wine user, in the array WINE_COMMAND.
+wine_user_command() {
+  if [ "$(id -u)" -eq 0 ]; then
+    WINE_COMMAND=(runuser -u "$WINE_USER" -- "$@")
+  else
+    WINE_COMMAND=("$@")
+  fi
 }
 
 as_wine_user() {
-  if [ "$(id -u)" -eq 0 ]; then
-    runuser -u "$WINE_USER" -- "$@"
-  else
-    "$@"
-  fi
+  local WINE_COMMAND
+  wine_user_command "$@"
+  "${WINE_COMMAND[@]}"
+}
+
+# The words that run CMD... as the Wine user in prefix $1 with the Wine environment alone, in
+# WINE_COMMAND, for a caller that execs them.
+wine_command() {
+  local prefix=$1 WINE_ENVIRONMENT
+  shift
+  wine_environment "$prefix"
+  wine_user_command env -i "${WINE_ENVIRONMENT[@]}" "$@"
+}
+
+# Runs CMD... as the Wine user in prefix $1 with the Wine environment alone.
+wine_exec() {
+  local WINE_COMMAND
+  wine_command "$@"
+  "${WINE_COMMAND[@]}"
 }
 
 # Makes the template prefix the first time (about 15 s); later calls return at once. A lock
@@ -86,9 +111,8 @@ wine_prefix_ready() {
     flock 9
     if [ ! -f "$WINE_TEMPLATE/.ready" ]; then
       rm -rf "$WINE_TEMPLATE"
-      as_wine_user env -i $(wine_env "$WINE_TEMPLATE") "$WINE_LOADER" wineboot -i \
-        >"$WINE_STATE/wineboot-$WINE_ARCH.log" 2>&1 </dev/null
-      as_wine_user env -i $(wine_env "$WINE_TEMPLATE") wineserver -w >/dev/null 2>&1 </dev/null
+      wine_exec "$WINE_TEMPLATE" "$WINE_LOADER" wineboot -i >"$WINE_STATE/wineboot-$WINE_ARCH.log" 2>&1 </dev/null
+      wine_exec "$WINE_TEMPLATE" wineserver -w >/dev/null 2>&1 </dev/null
       [ -f "$WINE_TEMPLATE/system.reg" ] || { cat "$WINE_STATE/wineboot-$WINE_ARCH.log" >&2; exit 1; }
       as_wine_user touch "$WINE_TEMPLATE/.ready"
     fi

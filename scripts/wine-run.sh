@@ -18,8 +18,7 @@ cp "$program" "$stage/"
 [ "$(id -u)" -eq 0 ] && chown -R "$WINE_USER" "$stage"
 
 cd "$stage"
-as_wine_user env -i $(wine_env "$prefix") "$WINE_LOADER" "$stage/$(basename "$program")" "$@" \
-  >"$stage/stdout" 2>"$stage/stderr" </dev/null
+wine_exec "$prefix" "$WINE_LOADER" "$stage/$(basename "$program")" "$@" >"$stage/stdout" 2>"$stage/stderr" </dev/null
 status=$?
 cat "$stage/stdout"
 cat "$stage/stderr" >&2

@@ -8,32 +8,20 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../scripts" && pwd)
-. "$scripts/wine-env.sh"
+. "$scripts/wine-driver.sh"
 
-server=
 prefix=
 finish() {
   if [ -n "$prefix" ]; then
-    as_wine_user env -i $(wine_env "$prefix") wineserver -k >/dev/null 2>&1 </dev/null
-    as_wine_user env -i $(wine_env "$prefix") wineserver -w >/dev/null 2>&1 </dev/null
+    wine_kill_prefix "$prefix" >/dev/null 2>&1
     rm -rf "$prefix"
   fi
-  if [ -n "$server" ]; then
-    kill "$server" 2>/dev/null
-    wait "$server" 2>/dev/null
-  fi
+  stop_xvfb
 }
 trap finish EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-  fifo=$(mktemp -u /tmp/dialog-session.XXXXXX)
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  server=$!
-  read -r number <"$fifo"
-  rm -f "$fifo"
-  [ -n "$number" ] || { echo "dialog-session: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=:$number
+  start_xvfb || exit 1
 fi
 
 prefix=$(mktemp -u "$WINE_STATE/dialogs.XXXXXX")
@@ -41,7 +29,6 @@ wine_prefix_copy "$prefix" || exit 1
 
 # Nothing manages the virtual display's windows, so Wine is told not to wait for a window
 # manager: otherwise it gives each window that goes away two seconds to be withdrawn by one.
-as_wine_user env -i $(wine_env "$prefix") "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-  >/dev/null 2>&1 </dev/null
+wine_exec "$prefix" "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 
 UPDATER_WINEPREFIX=$prefix "$scripts/wine-run.sh" "$@"

@@ -10,11 +10,11 @@
 
 namespace {
 
-using e2e::Control;
-using e2e::Dialog;
+using wine_driver::Control;
+using wine_driver::Dialog;
 using e2e::FolderState;
-using e2e::kIdCancel;
-using e2e::kIdOk;
+using wine_driver::kIdCancel;
+using wine_driver::kIdOk;
 using e2e::SameText;
 
 const std::string kTitle = "表計算ソフト";
@@ -67,7 +67,7 @@ protected:
         EXPECT_EQ(*exitCode, 0);
     }
 
-    std::unique_ptr<e2e::WineProgram> updater_;
+    std::unique_ptr<wine_driver::WineProgram> updater_;
 };
 
 TEST_F(Confirmation, NormalModeShowsTheUpdatesTexts) {

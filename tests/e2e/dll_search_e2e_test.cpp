@@ -15,15 +15,15 @@
 
 #include "platform/shell.h"
 #include "platform/text_encoding.h"
-#include "tests/e2e/harness/dialog.h"
+#include "tests/wine_driver/dialog.h"
 #include "tests/e2e/harness/updater_case.h"
 #include "tests/support/manifest_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using e2e::Dialog;
-using e2e::kIdOk;
+using wine_driver::Dialog;
+using wine_driver::kIdOk;
 
 const std::string kTraceLoads = "WINEDEBUG=+pid,+loaddll";
 constexpr int kCsidlWindows = 0x24;
@@ -118,7 +118,7 @@ protected:
     std::string wholeRun(const std::vector<std::string>& environment) {
         installation().writeRecord();
         fs::remove(session().hostPath(link_));
-        std::unique_ptr<e2e::WineProgram> updater = session().start(update().updaterPath(), {}, environment);
+        std::unique_ptr<wine_driver::WineProgram> updater = startUpdater({}, environment);
         std::optional<Dialog> confirmation = probe().waitForDialog();
         if (!confirmation || !probe().press(*confirmation, kIdOk)) {
             ADD_FAILURE() << "no confirmation dialog";
@@ -128,13 +128,13 @@ protected:
         for (int step = 0; step < 20 && !(exitCode = updater->waitForExit(std::chrono::milliseconds(500))); ++step) {
             std::optional<Dialog> shown = probe().waitForDialog(std::chrono::milliseconds(2000));
             if (!shown) continue;
-            std::vector<const e2e::Control*> buttons = shown->visibleButtons();
+            std::vector<const wine_driver::Control*> buttons = shown->visibleButtons();
             if (buttons.size() == 1 && buttons[0]->id == kIdOk) probe().press(*shown, kIdOk);
         }
         EXPECT_TRUE(exitCode) << "Update.exe still runs";
-        std::optional<e2e::Probe::Shortcut> shortcut = probe().readShortcut(link_);
+        std::optional<wine_driver::Probe::Shortcut> shortcut = probe().readShortcut(link_);
         EXPECT_TRUE(shortcut && shortcut->target == installation().folder() + "表計算.exe")
-            << "the run made no shortcut: " << e2e::readable(link_);
+            << "the run made no shortcut: " << wine_driver::readable(link_);
         return updater->errors();
     }
 
@@ -148,8 +148,8 @@ TEST_F(PlantedDlls, EveryModuleOfAWholeRunComesFromTheSystem) {
     // statement, where no program has a say. Those names are left to the image check; the
     // system folder is the one the loader itself took kernel32.dll from.
     std::string stub = std::string(kUpdateFolder) + "entry-stub.exe";
-    session().writeFile(stub, endingBeforeItsFirstStatement(e2e::readWholeFile(session().build().updater)));
-    e2e::Completed stubRun = session().run(stub, {}, std::chrono::seconds(30), {kTraceLoads});
+    session().writeFile(stub, endingBeforeItsFirstStatement(wine_driver::readWholeFile(session().build().updater)));
+    wine_driver::Completed stubRun = session().run(stub, {}, std::chrono::seconds(30), {kTraceLoads});
     ASSERT_FALSE(stubRun.timedOut) << "the image with its entry point on a return did not end by itself";
     std::vector<std::string> early = modulesLoadedBy(stubRun.err, "entry-stub.exe");
     std::set<std::string> loadedEarly;
@@ -180,7 +180,7 @@ TEST_F(PlantedDlls, EveryModuleOfAWholeRunComesFromTheSystem) {
 
     // Named n,b, every one is found beside a program without the restriction and taken.
     std::string loader = std::string(kUpdateFolder) + "canary_loader.exe";
-    e2e::Completed control = session().run(loader, planted, std::chrono::seconds(30), {overrides, kTraceLoads});
+    wine_driver::Completed control = session().run(loader, planted, std::chrono::seconds(30), {overrides, kTraceLoads});
     std::vector<std::string> controlLoads = modulesLoadedBy(control.err, "canary_loader.exe");
     ASSERT_FALSE(controlLoads.empty()) << "no trace of the control run\n" << control.err;
     std::set<std::string> takenFromBeside;

@@ -19,7 +19,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tests/e2e/harness/dialog.h"
+#include "tests/wine_driver/dialog.h"
 #include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/record_on_disk.h"
 #include "tests/e2e/harness/updater_case.h"
@@ -28,8 +28,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using e2e::Dialog;
-using e2e::kIdOk;
+using wine_driver::Dialog;
+using wine_driver::kIdOk;
 using e2e::kUpdateCompleted;
 using e2e::kUpdateFailed;
 using e2e::RecordOnDisk;
@@ -100,14 +100,14 @@ protected:
     }
 
     std::string file(const e2e::Installation& at, const std::string& name) {
-        return e2e::readWholeFile(session().hostPath(at.folder() + name));
+        return wine_driver::readWholeFile(session().hostPath(at.folder() + name));
     }
     bool there(const e2e::Installation& at, const std::string& name) { return session().exists(at.folder() + name); }
 
     // Starts the updater, confirms, and answers every message box with OK until it ends;
     // the texts of the boxes, in order.
     std::vector<std::string> runToEnd() {
-        std::unique_ptr<e2e::WineProgram> updater = startUpdater();
+        std::unique_ptr<wine_driver::WineProgram> updater = startUpdater();
         std::optional<Dialog> confirmation = probe().waitForDialog();
         if (!confirmation || !probe().press(*confirmation, kIdOk)) {
             ADD_FAILURE() << "no confirmation to answer\n" << updater->errors();
@@ -213,21 +213,21 @@ TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
     for (const std::string& point : points) {
         SCOPED_TRACE("killed at " + point);
         e2e::Installation& at = installAt("C:\\製品\\停止" + std::to_string(++index) + "\\", kOldFiles);
-        std::unique_ptr<e2e::WineProgram> updater = startUpdater();
+        std::unique_ptr<wine_driver::WineProgram> updater = startUpdater();
         std::optional<Dialog> confirmation = probe().waitForDialog();
         ASSERT_TRUE(confirmation) << updater->errors();
-        ASSERT_TRUE(probe().press(*confirmation, kIdOk));
+        const std::vector<std::string> confirm = {"press", std::to_string(kIdOk)};
         if (point == "progress" || point == "outcome" || point == "dismissed") {
             std::string caption = point == "progress" ? "アップデート中" : "完了";
-            bool reached = false;
-            for (int tries = 0; tries < 20 && !reached; ++tries) {
-                std::optional<Dialog> shown = probe().waitForDialog(seconds(2));
-                reached = shown && shown->caption == caption;
-                if (reached && point == "dismissed") probe().press(*shown, kIdOk);
-            }
+            std::optional<Dialog> shown = point == "progress"
+                                              ? probe().actAndCatchNext(*confirmation, confirm)
+                                              : probe().actAndWaitForMessageBox(*confirmation, confirm, seconds(60));
+            bool reached = shown && shown->caption == caption;
+            if (reached && point == "dismissed") probe().press(*shown, kIdOk);
             // Otherwise the kill below would come at an unknown moment and pass for this one.
             EXPECT_TRUE(reached) << "no dialog captioned " << caption;
         } else {
+            ASSERT_TRUE(probe().press(*confirmation, kIdOk));
             std::this_thread::sleep_for(milliseconds(std::stoi(point)));
         }
         updater->kill();
@@ -253,12 +253,12 @@ TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
 }
 
 TEST_F(Faults, ARunningProgramIsReplacedAndItsOldFileBecomesItsBak) {
-    std::string program = e2e::readWholeFile(session().hostPath("C:\\windows\\system32\\notepad.exe"));
+    std::string program = wine_driver::readWholeFile(session().hostPath("C:\\windows\\system32\\notepad.exe"));
     ASSERT_FALSE(program.empty());
     update().addFile("表計算.exe", "new program");
     update().write();
     e2e::Installation& at = installAt(kInstallFolder, {{"表計算.exe", program}});
-    std::unique_ptr<e2e::WineProgram> running = session().start(at.folder() + "表計算.exe", {});
+    std::unique_ptr<wine_driver::WineProgram> running = session().start(at.folder() + "表計算.exe", {});
     std::this_thread::sleep_for(seconds(2));
     ASSERT_FALSE(running->waitForExit(milliseconds(1))) << "the installation's program did not stay up";
 
@@ -274,7 +274,7 @@ TEST_F(Faults, AFileHeldWithoutDeleteSharingFailsWithTheBackupMessageAndTheRestI
     e2e::Installation& at = installAt(kInstallFolder, {{"a.txt", "old a"}, {"b.txt", "old b"}, {"c.txt", "old c"}});
     session().copyFromHost((fs::path(session().build().probe).parent_path() / "hold_open.exe").string(),
                            "C:\\e2e-probe\\hold_open.exe");
-    std::unique_ptr<e2e::WineProgram> holder = session().start("C:\\e2e-probe\\hold_open.exe", {at.folder() + "b.txt"});
+    std::unique_ptr<wine_driver::WineProgram> holder = session().start("C:\\e2e-probe\\hold_open.exe", {at.folder() + "b.txt"});
     for (int tries = 0; tries < 50 && holder->output().find("held") == std::string::npos; ++tries) {
         std::this_thread::sleep_for(milliseconds(200));
     }

@@ -6,7 +6,7 @@
 
 namespace {
 
-using e2e::Dialog;
+using wine_driver::Dialog;
 using e2e::FolderState;
 
 const std::string kF1 = "アップデート情報ファイルが開けませんでした";
@@ -30,12 +30,12 @@ protected:
     // process then ends with exit code 0.
     void expectOnlyMessage(const std::string& text, const std::vector<std::string>& arguments = {},
                            const std::string& screenshotLabel = "") {
-        std::unique_ptr<e2e::WineProgram> updater = startUpdater(arguments);
+        std::unique_ptr<wine_driver::WineProgram> updater = startUpdater(arguments);
         std::optional<Dialog> box = probe().waitForDialog();
         ASSERT_TRUE(box) << "no message box appeared\n" << updater->errors();
         e2e::expectMessageBox(*box, text, probe().defaultMessageBoxCaption());
         if (!screenshotLabel.empty()) session().screenshot(screenshotLabel);
-        ASSERT_TRUE(probe().press(*box, e2e::kIdOk));
+        ASSERT_TRUE(probe().press(*box, wine_driver::kIdOk));
         std::optional<int> exitCode = updater->waitForExit();
         ASSERT_TRUE(exitCode) << "Update.exe still runs after OK";
         EXPECT_EQ(*exitCode, 0);

@@ -21,9 +21,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using e2e::Dialog;
-using e2e::kIdCancel;
-using e2e::kIdOk;
+using wine_driver::Dialog;
+using wine_driver::kIdCancel;
+using wine_driver::kIdOk;
 using e2e::kDone;
 using e2e::kRemovalCompleted;
 using e2e::kRemovalFailed;
@@ -56,7 +56,7 @@ protected:
     }
 
     // The steps after the confirmation's OK; every dialog dumped on the way comes back.
-    e2e::Probe::Result confirmThen(const Dialog& confirmation, const std::vector<std::string>& steps) {
+    wine_driver::Probe::Result confirmThen(const Dialog& confirmation, const std::vector<std::string>& steps) {
         std::vector<std::string> all{"use", confirmation.handle, "press", "1"};
         all.insert(all.end(), steps.begin(), steps.end());
         return probe().run(all, seconds(120));
@@ -100,12 +100,14 @@ protected:
     // The attribute letters that Wine's own attrib shows for a file of the installation
     // ("A", "H", "R"...), as a Windows program sees them.
     std::string attributes(const std::string& name) {
-        e2e::Completed shown = session().run("attrib", {installation().folder() + name});
+        wine_driver::Completed shown = session().run("attrib", {installation().folder() + name});
         return shown.out.substr(0, std::min(shown.out.find("C:"), shown.out.size()));
     }
     void hide(const std::string& name) { session().run("attrib", {"+h", installation().folder() + name}); }
 
-    std::string installed(const std::string& name) { return e2e::readWholeFile(session().hostPath(installation().folder() + name)); }
+    std::string installed(const std::string& name) {
+        return wine_driver::readWholeFile(session().hostPath(installation().folder() + name));
+    }
     bool there(const std::string& name) { return session().exists(installation().folder() + name); }
     RecordOnDisk record() { return RecordOnDisk(installed("Uninstallinf.dat")); }
     RecordOnDisk recordBefore() { return RecordOnDisk(recordBefore_); }
@@ -123,7 +125,7 @@ protected:
         EXPECT_EQ(*exitCode, 0);
     }
 
-    static std::vector<long> positions(const e2e::Probe::Result& result) {
+    static std::vector<long> positions(const wine_driver::Probe::Result& result) {
         std::vector<long> seen;
         std::istringstream lines(result.output);
         std::string line;
@@ -133,7 +135,7 @@ protected:
         return seen;
     }
 
-    std::unique_ptr<e2e::WineProgram> updater_;
+    std::unique_ptr<wine_driver::WineProgram> updater_;
     std::string recordBefore_;
 };
 
@@ -156,7 +158,7 @@ TEST_F(UpdateRun, BringsANewFolderReplacesFilesAndKeepsTheRecordInStep) {
     Dialog confirmation = start();
     makeReadOnly("設定.ini");
 
-    e2e::Probe::Result run = confirmThen(
+    wine_driver::Probe::Result run = confirmThen(
         confirmation, {"next", kWait, "dump", "progress", std::to_string(IDC_PROGRESS), "-1", "120000", kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 2u) << run.output;
     std::vector<long> seen = positions(run);
@@ -206,7 +208,7 @@ TEST_F(UpdateRun, AnUpdateWithoutEntriesCompletesAndRewritesOnlyTheRecordKeeping
     ASSERT_NE(attributes("Uninstallinf.dat").find('H'), std::string::npos);
     e2e::FolderState before = installation().state();
 
-    e2e::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
+    wine_driver::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
     expectLastMessage(run.dialogs[0], kUpdateCompleted, kDone);
 
@@ -225,7 +227,7 @@ TEST_F(UpdateRun, ACancelDuringALargeCopyRollsBackAndTellsOnlyTheFailure) {
     bringLargeFile("大きい.bin", 2000 * kMegabyte);
     Dialog confirmation = start();
 
-    e2e::Probe::Result run = confirmThen(confirmation, {"next", kWait, "progress", std::to_string(IDC_PROGRESS), "1",
+    wine_driver::Probe::Result run = confirmThen(confirmation, {"next", kWait, "progress", std::to_string(IDC_PROGRESS), "1",
                                                         kWait, "press", std::to_string(kIdCancel), kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
     expectLastMessage(run.dialogs[0], kUpdateFailed, probe().defaultMessageBoxCaption());
@@ -248,12 +250,12 @@ TEST_F(UpdateRun, AMissingSourceIsToldThenTheFailureAfterTheRollback) {
     update().entries.push_back(testing_support::entry("欠落.txt", 7));
     Dialog confirmation = start();
 
-    e2e::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
+    wine_driver::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
     e2e::expectMessageBox(run.dialogs[0], update().folder() + "data\\欠落.txtのオープンに失敗しました",
                           probe().defaultMessageBoxCaption());
     session().screenshot("engine-message");
-    e2e::Probe::Result next = probe().run({"use", run.dialogs[0].handle, "press", "1", kBox, kWait, "dump"});
+    wine_driver::Probe::Result next = probe().run({"use", run.dialogs[0].handle, "press", "1", kBox, kWait, "dump"});
     ASSERT_EQ(next.dialogs.size(), 1u) << next.output;
     expectLastMessage(next.dialogs[0], kUpdateFailed, probe().defaultMessageBoxCaption());
 
@@ -275,7 +277,7 @@ TEST_F(UpdateRun, RemovalDeletesTheListedFilesAndTheirRecords) {
     testing_support::setText(update().header.carriedStrings[0], "削除後");
     Dialog confirmation = start({"-u"});
 
-    e2e::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
+    wine_driver::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
     expectLastMessage(run.dialogs[0], kRemovalCompleted, kDone);
 
@@ -297,11 +299,11 @@ TEST_F(UpdateRun, RemovalOfAnAbsentFileFailsAndWhatWentBeforeStaysDeleted) {
     update().addFile("無い.txt", "abc");
     Dialog confirmation = start({"-u"});
 
-    e2e::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
+    wine_driver::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
     e2e::expectMessageBox(run.dialogs[0], installation().folder() + "無い.txtの削除に失敗しました",
                           probe().defaultMessageBoxCaption());
-    e2e::Probe::Result next = probe().run({"use", run.dialogs[0].handle, "press", "1", kBox, kWait, "dump"});
+    wine_driver::Probe::Result next = probe().run({"use", run.dialogs[0].handle, "press", "1", kBox, kWait, "dump"});
     ASSERT_EQ(next.dialogs.size(), 1u) << next.output;
     expectLastMessage(next.dialogs[0], kRemovalFailed, probe().defaultMessageBoxCaption());
 
@@ -316,7 +318,7 @@ TEST_F(UpdateRun, AReadOnlyRecordStaysAsItWasAfterAnUpdateThatChangedFiles) {
     Dialog confirmation = start();
     makeReadOnly("Uninstallinf.dat");
 
-    e2e::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
+    wine_driver::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
     expectLastMessage(run.dialogs[0], kUpdateCompleted, kDone);
 
@@ -336,7 +338,7 @@ TEST_F(UpdateRun, AKillWhileTheRecordIsWrittenLeavesTheOldRecordOrTheNewOneWhole
     for (int i = 0; i < 300000; ++i) installation().listOnly("記録\\" + std::to_string(i) + ".dat", i);
     update().addFile("新.txt", "new");
     Dialog confirmation = start();
-    e2e::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
+    wine_driver::Probe::Result run = confirmThen(confirmation, {kBox, kWait, "dump"});
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
 
     std::string recordPath = session().hostPath(installation().recordPath());
@@ -395,7 +397,7 @@ protected:
         testing_support::setText(slot.target, target);
     }
     void expectShortcut(const std::string& link, const std::string& arguments) {
-        std::optional<e2e::Probe::Shortcut> shortcut = probe().readShortcut(link);
+        std::optional<wine_driver::Probe::Shortcut> shortcut = probe().readShortcut(link);
         ASSERT_TRUE(shortcut) << link;
         EXPECT_EQ(shortcut->target, installation().folder() + "表計算.exe");
         EXPECT_EQ(shortcut->arguments, arguments);
@@ -403,7 +405,7 @@ protected:
         EXPECT_EQ(shortcut->showCommand, 1);
     }
     void runToSuccess(const std::vector<std::string>& arguments, const std::string& message) {
-        e2e::Probe::Result run = confirmThen(start(arguments), {kBox, kWait, "dump"});
+        wine_driver::Probe::Result run = confirmThen(start(arguments), {kBox, kWait, "dump"});
         ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
         expectLastMessage(run.dialogs[0], message, kDone);
     }

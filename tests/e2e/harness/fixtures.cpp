@@ -7,9 +7,10 @@
 
 #include "platform/text_encoding.h"
 #include "support/file.h"
-#include "tests/e2e/harness/dialog.h"
 #include "tests/e2e/harness/session.h"
 #include "tests/support/manifest_builder.h"
+#include "tests/wine_driver/child_process.h"
+#include "tests/wine_driver/dialog.h"
 
 namespace fs = std::filesystem;
 
@@ -38,7 +39,7 @@ FolderState FolderState::of(const std::string& hostFolder) {
         if (it->is_directory()) {
             relative += "/";
         } else {
-            file.bytes = readWholeFile(it->path().string());
+            file.bytes = wine_driver::readWholeFile(it->path().string());
         }
         state.files[relative] = file;
     }
@@ -106,7 +107,7 @@ void Installation::writeRecord() {
 
 void Installation::registerAt(const std::string& key, const std::string& valueName) {
     ASSERT_TRUE(session_.probe().setCurrentUserString(key, valueName, folder_))
-        << "cannot store HKEY_CURRENT_USER\\" << readable(key) << " " << readable(valueName);
+        << "cannot store HKEY_CURRENT_USER\\" << wine_driver::readable(key) << " " << wine_driver::readable(valueName);
 }
 
 void Installation::install(const std::string& key, const std::string& valueName) {

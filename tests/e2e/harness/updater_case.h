@@ -26,7 +26,7 @@ protected:
     void TearDown() override;
 
     Session& session() { return *session_; }
-    Probe& probe() { return session_->probe(); }
+    wine_driver::Probe& probe() { return session_->probe(); }
     Installation& installation() { return *installation_; }
     UpdatePackage& update() { return *update_; }
 
@@ -34,8 +34,10 @@ protected:
     // registry key and value: those of the installation.
     void aimUpdateAtInstallation();
 
-    // Starts Update.exe from the update folder with the given command-line arguments.
-    std::unique_ptr<WineProgram> startUpdater(const std::vector<std::string>& arguments = {});
+    // Starts Update.exe from the update folder with the given command-line arguments (and
+    // environment, as Session::start takes it); the probe watches its windows from then on.
+    std::unique_ptr<wine_driver::WineProgram> startUpdater(const std::vector<std::string>& arguments = {},
+                                                           const std::vector<std::string>& environment = {});
 
 private:
     std::unique_ptr<Session> session_;
@@ -49,6 +51,6 @@ private:
 
 // A message box as the updater shows every one of its failures: the text, the caption (the
 // system's default unless given), the OK button only and no icon.
-void expectMessageBox(const Dialog& box, const std::string& text, const std::string& caption);
+void expectMessageBox(const wine_driver::Dialog& box, const std::string& text, const std::string& caption);
 
 }  // namespace e2e

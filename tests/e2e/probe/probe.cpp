@@ -3,7 +3,11 @@
 // process. It prints what it saw, one record per line, texts as hex of their code page 932
 // bytes so that the driver compares bytes and no console code page gets in between.
 //
-//   probe.exe [--process NAME] STEP...
+//   probe.exe [--process-id PID] STEP...
+//
+// The windows looked for are those of the process with that Windows process id (the launcher
+// says it), never those of any other process of the same name: a box of an earlier run may
+// still be on screen, or going away, when the next run starts.
 //
 // Steps run in order on the "current" window:
 //   use HWND         make the window with that handle (from an earlier dump) current
@@ -44,45 +48,23 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/shortcut_file.h"
+#include "tests/wine_driver/hex_text.h"
 
 namespace {
 
-std::string processName = "Update.exe";
+using wine_driver::hexDecode;
+using wine_driver::hexEncode;
+
+DWORD watchedProcess = 0;
 HWND current = nullptr;
-
-std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-bool unhex(const char* text, std::string& bytes) {
-    bytes.clear();
-    size_t length = std::strlen(text);
-    if (length % 2) return false;
-    for (size_t i = 0; i < length; i += 2) {
-        char pair[3] = {text[i], text[i + 1], 0};
-        char* end = nullptr;
-        long value = std::strtol(pair, &end, 16);
-        if (*end) return false;
-        bytes += static_cast<char>(value);
-    }
-    return true;
-}
 
 std::string windowText(HWND window) {
     // For a window of another process this reads the text the window manager keeps, without
@@ -98,45 +80,31 @@ std::string className(HWND window) {
     return buffer;
 }
 
-std::set<DWORD> processIds() {
-    std::set<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, processName.c_str()) == 0) ids.insert(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return ids;
+bool ownedByWatchedProcess(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner == watchedProcess;
 }
 
 // A visible dialog of the watched process other than `except`, or null. Only windows of the
-// dialog class are looked at, and the process list is read again only while it is empty (the
-// updater may not have started yet): a tight poll must cost as little as possible per turn.
-HWND findDialog(HWND except, std::set<DWORD>& processes) {
-    if (processes.empty()) processes = processIds();
-    if (processes.empty()) return nullptr;
+// dialog class are looked at: a tight poll must cost as little as possible per turn.
+HWND findDialog(HWND except) {
     for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
          window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-        if (window == except || !IsWindowVisible(window)) continue;
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (processes.count(owner)) return window;
+        if (window != except && IsWindowVisible(window) && ownedByWatchedProcess(window)) return window;
     }
     return nullptr;
 }
 
 bool waitForDialog(HWND except, DWORD timeoutMs, bool tight) {
-    std::set<DWORD> processes;
     DWORD start = GetTickCount();
     for (;;) {
-        if (HWND window = findDialog(except, processes)) {
+        if (HWND window = findDialog(except)) {
             current = window;
             return true;
         }
         if (GetTickCount() - start > timeoutMs) return false;
-        if (processes.empty() || !tight) Sleep(tight ? 1 : 20);
+        if (!tight) Sleep(20);
     }
 }
 
@@ -152,17 +120,13 @@ bool waitUntilGone(DWORD timeoutMs) {
 bool hasProgressBar(HWND dialog) { return FindWindowExA(dialog, nullptr, PROGRESS_CLASSA, nullptr) != nullptr; }
 
 bool waitForBox(DWORD timeoutMs) {
-    std::set<DWORD> processes;
     DWORD start = GetTickCount();
     for (;;) {
-        if (processes.empty()) processes = processIds();
         for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
              window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
             // The progress dialog is not a box, but while it is destroyed it loses its bar:
             // it is hidden before its children go, so visibility is asked after the bar.
-            if (window != current && processes.count(owner) && !hasProgressBar(window) && IsWindowVisible(window)) {
+            if (window != current && ownedByWatchedProcess(window) && !hasProgressBar(window) && IsWindowVisible(window)) {
                 current = window;
                 return true;
             }
@@ -205,7 +169,7 @@ std::string describeWindow(const char* kind, HWND window, bool askThread) {
     char tail[96];
     std::snprintf(tail, sizeof tail, " style=0x%08lx enabled=%d visible=%d", static_cast<unsigned long>(style),
                   IsWindowEnabled(window) ? 1 : 0, IsWindowVisible(window) ? 1 : 0);
-    std::string record = head + hex(windowText(window)) + tail;
+    std::string record = head + hexEncode(windowText(window)) + tail;
     // Both questions are messages to the updater's thread, which answers only while it pumps;
     // an updater busy copying gives "busy" instead of stalling the probe.
     DWORD_PTR answer = 0;
@@ -299,14 +263,13 @@ bool catchNext(DWORD timeoutMs, DWORD& thread) {
     thread = GetWindowThreadProcessId(current, nullptr);
     HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, thread);
     if (!handle || SuspendThread(handle) == static_cast<DWORD>(-1)) return false;
-    std::set<DWORD> processes;
     HWND previous = current;
     HWND found = nullptr;
     std::string firstSight;
     DWORD start = GetTickCount();
     for (;;) {
         if (!found) {
-            found = findDialog(previous, processes);
+            found = findDialog(previous);
             // What it showed is all there when it becomes visible; only the paint may lag.
             if (found) firstSight = describeDialog(found, false);
         }
@@ -366,7 +329,7 @@ bool printDefaultCaption() {
         if (!box.window) Sleep(5);
     }
     if (box.window) {
-        std::printf("caption text=%s\n", hex(windowText(box.window)).c_str());
+        std::printf("caption text=%s\n", hexEncode(windowText(box.window)).c_str());
         PostMessageA(box.window, WM_COMMAND, IDOK, 0);
     }
     WaitForSingleObject(thread, 5000);
@@ -376,7 +339,7 @@ bool printDefaultCaption() {
 
 bool setRegistryString(const char* keyHex, const char* valueHex, const char* dataHex) {
     std::string key, value, data;
-    if (!unhex(keyHex, key) || !unhex(valueHex, value) || !unhex(dataHex, data)) return false;
+    if (!hexDecode(keyHex, key) || !hexDecode(valueHex, value) || !hexDecode(dataHex, data)) return false;
     HKEY handle = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
         ERROR_SUCCESS) {
@@ -391,20 +354,20 @@ bool setRegistryString(const char* keyHex, const char* valueHex, const char* dat
 bool printFolder(int csidl) {
     char path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
-    std::printf("folder path=%s\n", hex(path).c_str());
+    std::printf("folder path=%s\n", hexEncode(path).c_str());
     return true;
 }
 
 bool printShortcut(const char* pathHex) {
     std::string path;
-    if (!unhex(pathHex, path)) return false;
+    if (!hexDecode(pathHex, path)) return false;
     testing_support::ShortcutFile file = testing_support::readShortcut(path);
     if (!file.loaded) {
         std::printf("shortcut missing\n");
         return true;
     }
-    std::printf("shortcut target=%s arguments=%s directory=%s show=%d\n", hex(file.targetPath).c_str(),
-                hex(file.arguments).c_str(), hex(file.workingDirectory).c_str(), file.showCommand);
+    std::printf("shortcut target=%s arguments=%s directory=%s show=%d\n", hexEncode(file.targetPath).c_str(),
+                hexEncode(file.arguments).c_str(), hexEncode(file.workingDirectory).c_str(), file.showCommand);
     return true;
 }
 
@@ -417,14 +380,16 @@ int usage(const char* why) {
 
 int main(int argc, char** argv) {
     int i = 1;
-    if (i + 1 < argc && std::strcmp(argv[i], "--process") == 0) {
-        processName = argv[i + 1];
+    if (i + 1 < argc && std::strcmp(argv[i], "--process-id") == 0) {
+        watchedProcess = static_cast<DWORD>(std::strtoul(argv[i + 1], nullptr, 10));
         i += 2;
     }
     auto number = [&](int at) { return static_cast<DWORD>(std::strtoul(argv[at], nullptr, 10)); };
     for (; i < argc; ++i) {
         std::string step = argv[i];
         bool hasArgument = i + 1 < argc;
+        bool looksForWindows = step == "find" || step == "next" || step == "box" || step == "catch";
+        if (looksForWindows && !watchedProcess) return usage((step + " without --process-id").c_str());
         if ((step == "find" || step == "next") && hasArgument) {
             DWORD timeout = number(++i);
             if (!waitForDialog(step == "next" ? current : nullptr, timeout, step == "next")) {

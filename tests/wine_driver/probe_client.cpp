@@ -1,11 +1,13 @@
-#include "tests/e2e/harness/probe_client.h"
+#include "tests/wine_driver/probe_client.h"
 
 #include <map>
 #include <sstream>
 
-#include "tests/e2e/harness/session.h"
+#include "tests/wine_driver/case_prefix.h"
+#include "tests/wine_driver/hex_text.h"
+#include "tests/wine_driver/wine_program.h"
 
-namespace e2e {
+namespace wine_driver {
 namespace {
 
 std::string timeoutArgument(std::chrono::milliseconds timeout) { return std::to_string(timeout.count()); }
@@ -24,10 +26,16 @@ std::string lineValue(const std::string& output, const std::string& key) {
 
 }  // namespace
 
+bool Probe::watch(WineProgram& program) {
+    watched_ = program.processId();
+    return watched_.has_value();
+}
+
 Probe::Result Probe::run(const std::vector<std::string>& steps, std::chrono::milliseconds timeout) {
-    std::vector<std::string> arguments{"--process", "Update.exe"};
+    std::vector<std::string> arguments;
+    if (watched_) arguments = {"--process-id", std::to_string(*watched_)};
     arguments.insert(arguments.end(), steps.begin(), steps.end());
-    Completed completed = session_.run(kWindowsPath, arguments, timeout);
+    Completed completed = prefix_.run(CasePrefix::kProbePath, arguments, timeout);
     Result result;
     result.timedOut = completed.timedOut;
     result.exitCode = completed.exitCode;
@@ -36,37 +44,42 @@ Probe::Result Probe::run(const std::vector<std::string>& steps, std::chrono::mil
     return result;
 }
 
-std::optional<Dialog> Probe::waitForDialog(std::chrono::milliseconds timeout) {
-    Result result = run({"find", timeoutArgument(timeout), "dump"});
+std::optional<Dialog> Probe::firstDialog(const Result& result) {
     if (result.exitCode != 0 || result.dialogs.empty()) return std::nullopt;
     return result.dialogs.front();
 }
 
+Probe::Result Probe::actThen(const Dialog& current, const std::vector<std::string>& action, const std::string& look,
+                             std::chrono::milliseconds timeout) {
+    std::vector<std::string> steps{"use", current.handle};
+    steps.insert(steps.end(), action.begin(), action.end());
+    steps.insert(steps.end(), {look, timeoutArgument(timeout), "dump"});
+    return run(steps, timeout + kSlack);
+}
+
+std::optional<Dialog> Probe::waitForDialog(std::chrono::milliseconds timeout) {
+    return firstDialog(run({"find", timeoutArgument(timeout), "dump"}, timeout + kSlack));
+}
+
 std::optional<Dialog> Probe::waitForMessageBox(std::chrono::milliseconds timeout) {
-    Result result = run({"box", timeoutArgument(timeout), "dump"});
-    if (result.exitCode != 0 || result.dialogs.empty()) return std::nullopt;
-    return result.dialogs.front();
+    return firstDialog(run({"box", timeoutArgument(timeout), "dump"}, timeout + kSlack));
 }
 
 std::optional<Dialog> Probe::actAndCatchNext(const Dialog& current, const std::vector<std::string>& action,
                                              std::chrono::milliseconds timeout) {
-    std::vector<std::string> steps{"use", current.handle};
-    steps.insert(steps.end(), action.begin(), action.end());
-    steps.insert(steps.end(), {"next", timeoutArgument(timeout), "dump"});
-    Result result = run(steps);
-    if (result.exitCode != 0 || result.dialogs.empty()) return std::nullopt;
-    return result.dialogs.front();
+    return firstDialog(actThen(current, action, "next", timeout));
+}
+
+std::optional<Dialog> Probe::actAndWaitForMessageBox(const Dialog& current, const std::vector<std::string>& action,
+                                                     std::chrono::milliseconds timeout) {
+    return firstDialog(actThen(current, action, "box", timeout));
 }
 
 std::optional<Dialog> Probe::actAndHoldNext(const Dialog& current, const std::vector<std::string>& action,
                                             std::string& heldThread, std::chrono::milliseconds timeout) {
-    std::vector<std::string> steps{"use", current.handle};
-    steps.insert(steps.end(), action.begin(), action.end());
-    steps.insert(steps.end(), {"catch", timeoutArgument(timeout), "dump"});
-    Result result = run(steps);
+    Result result = actThen(current, action, "catch", timeout);
     heldThread = lineValue(result.output, "held thread=");
-    if (result.exitCode != 0 || result.dialogs.empty()) return std::nullopt;
-    return result.dialogs.front();
+    return firstDialog(result);
 }
 
 bool Probe::release(const std::string& heldThread) {
@@ -89,7 +102,7 @@ bool Probe::waitUntilGone(const Dialog& dialog, std::chrono::milliseconds timeou
 std::string Probe::defaultMessageBoxCaption() {
     if (!defaultCaption_) {
         Result result = run({"default-caption"});
-        if (result.exitCode == 0) defaultCaption_ = hexDecode(lineValue(result.output, "caption text="));
+        if (result.exitCode == 0) defaultCaption_ = hexDecoded(lineValue(result.output, "caption text="));
     }
     return defaultCaption_.value_or(std::string());
 }
@@ -100,7 +113,7 @@ bool Probe::setCurrentUserString(const std::string& key, const std::string& valu
 
 std::string Probe::specialFolder(int csidl) {
     Result result = run({"folder", std::to_string(csidl)});
-    return result.exitCode == 0 ? hexDecode(lineValue(result.output, "folder path=")) : std::string();
+    return result.exitCode == 0 ? hexDecoded(lineValue(result.output, "folder path=")) : std::string();
 }
 
 std::optional<Probe::Shortcut> Probe::readShortcut(const std::string& path) {
@@ -112,8 +125,8 @@ std::optional<Probe::Shortcut> Probe::readShortcut(const std::string& path) {
         if (equals != std::string::npos) values[field.substr(0, equals)] = field.substr(equals + 1);
     }
     if (result.exitCode != 0 || !values.count("show")) return std::nullopt;
-    return Shortcut{hexDecode(values["target"]), hexDecode(values["arguments"]), hexDecode(values["directory"]),
+    return Shortcut{hexDecoded(values["target"]), hexDecoded(values["arguments"]), hexDecoded(values["directory"]),
                     std::stoi(values["show"])};
 }
 
-}  // namespace e2e
+}  // namespace wine_driver

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace wine_driver {
 
 // The system's IDOK and IDCANCEL: the buttons of a message box and of the dialogs, whose own
 // controls are named in resources/resource_ids.h.
@@ -44,11 +44,8 @@ struct Dialog {
 // kinds are left to the caller.
 std::vector<Dialog> parseDialogs(const std::string& probeOutput);
 
-std::string hexDecode(const std::string& hex);
-std::string hexEncode(const std::string& bytes);
-
 // Code page 932 bytes as UTF-8 for a person to read; bytes that are not valid code page 932
 // are shown as \xNN.
 std::string readable(const std::string& cp932);
 
-}  // namespace e2e
+}  // namespace wine_driver

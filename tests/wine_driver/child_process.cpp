@@ -1,4 +1,4 @@
-#include "tests/e2e/harness/child_process.h"
+#include "tests/wine_driver/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace e2e {
+namespace wine_driver {
 namespace {
 
 int exitCodeOf(int status) {
@@ -127,4 +127,4 @@ std::string readWholeFile(const std::string& path) {
     return bytes.str();
 }
 
-}  // namespace e2e
+}  // namespace wine_driver

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace wine_driver {
 
 // A host program with standard input from /dev/null and its output in two files. It runs in
 // a process group of its own, so that ending it also ends whatever it started in the
@@ -45,4 +45,4 @@ Completed runToCompletion(const std::vector<std::string>& argv, const std::strin
 
 std::string readWholeFile(const std::string& path);
 
-}  // namespace e2e
+}  // namespace wine_driver

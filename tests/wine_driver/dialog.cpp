@@ -1,4 +1,4 @@
-#include "tests/e2e/harness/dialog.h"
+#include "tests/wine_driver/dialog.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,8 +6,9 @@
 #include <sstream>
 
 #include "platform/text_encoding.h"
+#include "tests/wine_driver/hex_text.h"
 
-namespace e2e {
+namespace wine_driver {
 namespace {
 
 std::map<std::string, std::string> fieldsOf(const std::string& line) {
@@ -68,7 +69,7 @@ std::vector<Dialog> parseDialogs(const std::string& probeOutput) {
             Dialog d;
             d.handle = f["hwnd"];
             d.className = f["class"];
-            d.caption = hexDecode(f["text"]);
+            d.caption = hexDecoded(f["text"]);
             d.style = number(f["style"]);
             d.enabled = f["enabled"] == "1";
             d.visible = f["visible"] == "1";
@@ -78,7 +79,7 @@ std::vector<Dialog> parseDialogs(const std::string& probeOutput) {
             int id = static_cast<int>(std::strtol(f["id"].c_str(), nullptr, 10));
             c.id = id == 0xFFFF ? -1 : id;
             c.className = f["class"];
-            c.text = hexDecode(f["text"]);
+            c.text = hexDecoded(f["text"]);
             c.style = number(f["style"]);
             c.enabled = f["enabled"] == "1";
             c.visible = f["visible"] == "1";
@@ -88,24 +89,6 @@ std::vector<Dialog> parseDialogs(const std::string& probeOutput) {
         }
     }
     return dialogs;
-}
-
-std::string hexDecode(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-        bytes += static_cast<char>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
-    }
-    return bytes;
-}
-
-std::string hexEncode(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
 }
 
 std::string readable(const std::string& cp932) {
@@ -124,4 +107,4 @@ std::string readable(const std::string& cp932) {
     return escaped;
 }
 
-}  // namespace e2e
+}  // namespace wine_driver

@@ -5,20 +5,25 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness/dialog.h"
+#include "tests/wine_driver/dialog.h"
 
-namespace e2e {
+namespace wine_driver {
 
-class Session;
+class CasePrefix;
+class WineProgram;
 
-// Runs the probe in the session's prefix, beside the updater. Each call is one run of the
-// probe with the given steps (see tests/e2e/probe/probe.cpp); the dialogs it dumped come back.
+// Runs the probe in a case's prefix, beside the updater. Each call is one run of the probe
+// with the given steps (see tests/e2e/probe/probe.cpp); the dialogs it dumped come back. The
+// dialogs looked for are those of the watched program's process alone.
 class Probe {
 public:
-    static constexpr const char* kWindowsPath = "C:\\e2e-probe\\probe.exe";
     static constexpr std::chrono::milliseconds kDialogTimeout{20000};
 
-    explicit Probe(Session& session) : session_(session) {}
+    explicit Probe(CasePrefix& prefix) : prefix_(prefix) {}
+
+    // From now on the windows looked for are this program's; false when its process id cannot
+    // be had (it did not start).
+    bool watch(WineProgram& program);
 
     struct Result {
         bool timedOut = false;  // the probe itself did not end
@@ -28,16 +33,21 @@ public:
     };
     Result run(const std::vector<std::string>& steps, std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
-    // The first visible dialog or message box of Update.exe.
+    // The first visible dialog or message box of the watched program.
     std::optional<Dialog> waitForDialog(std::chrono::milliseconds timeout = kDialogTimeout);
-    // The first visible message box of Update.exe; the progress dialog, shown or not, is
-    // passed over.
+    // The first visible message box of the watched program; the progress dialog, shown or
+    // not, is passed over.
     std::optional<Dialog> waitForMessageBox(std::chrono::milliseconds timeout = kDialogTimeout);
     // Does `action` (steps such as {"press", "1"}) on `current` and catches the dialog that
     // comes next, watching from before the action: a dialog that lives for a few
     // milliseconds is still seen.
     std::optional<Dialog> actAndCatchNext(const Dialog& current, const std::vector<std::string>& action,
                                           std::chrono::milliseconds timeout = kDialogTimeout);
+
+    // Does `action` on `current` and waits for the message box that comes after it, passing
+    // over the progress dialog.
+    std::optional<Dialog> actAndWaitForMessageBox(const Dialog& current, const std::vector<std::string>& action,
+                                                  std::chrono::milliseconds timeout = kDialogTimeout);
 
     // As actAndCatchNext, and the dialog's thread is then suspended where it stands, so that
     // a dialog which the updater takes down at once stays on screen to be looked at.
@@ -68,8 +78,19 @@ public:
     std::optional<Shortcut> readShortcut(const std::string& path);
 
 private:
-    Session& session_;
+    // How much longer than its own wait a run of the probe may take: Wine's start and the
+    // other steps of the run.
+    static constexpr std::chrono::milliseconds kSlack{40000};
+
+    static std::optional<Dialog> firstDialog(const Result& result);
+    // `use` current, the action, then a look for the next window, in one run of the probe:
+    // nothing comes between the action and the look.
+    Result actThen(const Dialog& current, const std::vector<std::string>& action, const std::string& look,
+                   std::chrono::milliseconds timeout);
+
+    CasePrefix& prefix_;
+    std::optional<unsigned long> watched_;
     std::optional<std::string> defaultCaption_;
 };
 
-}  // namespace e2e
+}  // namespace wine_driver
