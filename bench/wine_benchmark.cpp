@@ -19,6 +19,8 @@
 #include "bench/benchmarks.h"
 #include "bench/measurement.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
+#include "manifest/text_fields.h"
 #include "tests/wine_driver/case_prefix.h"
 #include "tests/wine_driver/child_process.h"
 #include "tests/wine_driver/dialog.h"
@@ -78,11 +80,6 @@ private:
     bool created_ = false;
     Clock::time_point createdAt_, closedAt_;
 };
-
-template <size_t Width>
-void setText(char (&field)[Width], const char* text) {
-    std::snprintf(field, Width, "%s", text);
-}
 
 // A Wine prefix of its own with an installation at C:\install\ registered under
 // HKEY_CURRENT_USER, an update at C:\update\ that brings one file into it, the plain copy
@@ -147,7 +144,7 @@ public:
     Seconds update() {
         removeTree(drive_ + "install/Large.bin");
         manifest::UninstallHeader record{};
-        writeBytes(drive_ + "install/Uninstallinf.dat", &record, sizeof record);
+        writeBytes(drive_ + "install/" + manifest::kUninstallManifestName, &record, sizeof record);
         std::string why;
         prefix_->handOver({drive_ + "install"}, why);
         settle(drive_);
@@ -183,18 +180,18 @@ private:
 
     void writeUpdate(uint64_t size) const {
         manifest::UpdateHeader header{};
-        setText(header.title, "Benchmark");
-        setText(header.updateName, "Benchmark update");
-        setText(header.productName, "Benchmark product");
-        setText(header.registryKey, "Software\\UpdaterBench");
-        setText(header.registryValue, "InstallFolder");
+        manifest::storeFieldText(header.title, "Benchmark");
+        manifest::storeFieldText(header.updateName, "Benchmark update");
+        manifest::storeFieldText(header.productName, "Benchmark product");
+        manifest::storeFieldText(header.registryKey, "Software\\UpdaterBench");
+        manifest::storeFieldText(header.registryValue, "InstallFolder");
         header.entryCount = 1;
         manifest::ManifestEntry entry{};
-        setText(entry.name, "Large.bin");
+        manifest::storeFieldText(entry.name, "Large.bin");
         entry.size = size;
         std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
         bytes.append(reinterpret_cast<const char*>(&entry), sizeof entry);
-        writeBytes(drive_ + "update/Updateinf.dat", bytes.data(), bytes.size());
+        writeBytes(drive_ + "update/" + manifest::kUpdateManifestName, bytes.data(), bytes.size());
         writeFile(drive_ + "update/data/Large.bin", size);
     }
 

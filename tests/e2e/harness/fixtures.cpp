@@ -133,18 +133,18 @@ void UpdatePackage::setTexts(const std::string& title, const std::string& update
 }
 
 void UpdatePackage::addFile(const std::string& relativeName, const std::string& bytes, uint32_t extra) {
-    session_.writeFile(folder_ + "data\\" + relativeName, bytes);
+    session_.writeFile(folder_ + manifest::kPayloadFolderName + "\\" + relativeName, bytes);
     entries.push_back(testing_support::entry(relativeName, bytes.size(), extra));
 }
 
 void UpdatePackage::addFolder(const std::string& relativeName) {
-    session_.makeFolder(folder_ + "data\\" + relativeName);
+    session_.makeFolder(folder_ + manifest::kPayloadFolderName + "\\" + relativeName);
     entries.push_back(testing_support::entry(relativeName));
 }
 
 void UpdatePackage::placeUpdater() {
     session_.copyFromHost(session_.build().updater, updaterPath());
-    session_.makeFolder(folder_ + "data\\");
+    session_.makeFolder(folder_ + manifest::kPayloadFolderName + "\\");
 }
 
 void UpdatePackage::write() {

@@ -7,6 +7,7 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 
 namespace e2e {
 
@@ -39,7 +40,7 @@ public:
     manifest::UninstallManifest record;
 
     const std::string& folder() const { return folder_; }
-    std::string recordPath() const { return folder_ + "Uninstallinf.dat"; }
+    std::string recordPath() const { return folder_ + manifest::kUninstallManifestName; }
 
     // A file of the installation, listed in the record with its size.
     void addFile(const std::string& relativeName, const std::string& bytes, uint32_t extra = 0);
@@ -73,7 +74,7 @@ public:
 
     const std::string& folder() const { return folder_; }
     std::string updaterPath() const { return folder_ + "Update.exe"; }
-    std::string manifestPath() const { return folder_ + "Updateinf.dat"; }
+    std::string manifestPath() const { return folder_ + manifest::kUpdateManifestName; }
 
     // Names the installation's registry key and value.
     void pointAt(const std::string& key, const std::string& valueName);
