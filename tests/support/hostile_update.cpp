@@ -1,8 +1,8 @@
 #include "tests/support/hostile_update.h"
 
-#include "platform/file_names.h"
 #include "platform/text_encoding.h"
 #include "tests/support/manifest_builder.h"
+#include "tools/patchkit/entry_names.h"
 
 namespace testing_support {
 namespace {
@@ -56,11 +56,6 @@ std::string rawName(const Choices& choose) {
 
 Name drawName(const Choices& choose, const std::vector<Name>& earlier) {
     return !earlier.empty() && choose(2) ? twinOf(earlier[choose(static_cast<uint32_t>(earlier.size()))], choose) : freshName(choose);
-}
-
-std::string windowsKey(const std::string& name) {
-    platform::PathKey key;
-    return platform::windowsPathKeyOf(name, key) ? key.key : name;
 }
 
 // Several chunks for some, so that a cancel can land inside a copy.
@@ -122,7 +117,7 @@ HostileUpdate drawHostileUpdate(const Choices& choose) {
     std::vector<std::string> keys;
     for (uint32_t i = 0, count = choose(6); i < count; ++i) {
         Name name = drawName(choose, names);
-        std::string text = name.text(), key = windowsKey(text);
+        std::string text = name.text(), key = patchkit::diskKeyOf(text);
         bool taken = false;
         for (const std::string& other : keys) taken = taken || other == key;
         if (taken) continue;

@@ -4,7 +4,6 @@
 #include "engine/run_state.h"
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
-#include "platform/file_names.h"
 #include "platform/seam.h"
 #include "platform/shell.h"
 #include "support/file.h"
@@ -15,6 +14,7 @@
 #include "tests/support/manifest_builder.h"
 #include "tests/support/fresh_run_state.h"
 #include "tools/patchkit/dry_run/services.h"
+#include "tools/patchkit/entry_names.h"
 
 namespace testing_support {
 namespace {
@@ -45,14 +45,13 @@ HostileUpdateRun::Tree treeOf(overlay::FilesOverlay& files, const std::string& f
     std::vector<overlay::TreeItem> items;
     files.tree(folder, items);
     for (const overlay::TreeItem& item : items) {
-        platform::PathKey key;
-        platform::windowsPathKeyOf(item.name, key);
+        std::string key = patchkit::diskKeyOf(item.name);
         if (item.folder) {
-            tree.folders.insert(key.key);
+            tree.folders.insert(key);
             continue;
         }
-        tree.files[key.key] = contentOf(files, folder + item.name);
-        tree.names[key.key] = item.name;
+        tree.files[key] = contentOf(files, folder + item.name);
+        tree.names[key] = item.name;
     }
     return tree;
 }
@@ -119,13 +118,8 @@ const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\
 
 namespace {
 
-std::string keyOf(const std::string& path) {
-    platform::PathKey key;
-    return platform::windowsPathKeyOf(path, key) ? key.key : path;
-}
-
 bool isBackupMove(const overlay::Change& change) {
-    return change.kind == overlay::Change::FileMoved && keyOf(change.to) == keyOf(change.path) + ".BAK";
+    return change.kind == overlay::Change::FileMoved && patchkit::diskKeyOf(change.to) == patchkit::diskKeyOf(change.path) + ".BAK";
 }
 
 }  // namespace
@@ -133,8 +127,8 @@ bool isBackupMove(const overlay::Change& change) {
 bool HostileUpdateRun::backedUpAFreshCopy() const {
     std::set<std::string> written;
     for (const overlay::Change& change : changes) {
-        if (change.kind == overlay::Change::FileCreated || change.kind == overlay::Change::FileEmptied) written.insert(keyOf(change.path));
-        if (isBackupMove(change) && written.count(keyOf(change.path))) return true;
+        if (change.kind == overlay::Change::FileCreated || change.kind == overlay::Change::FileEmptied) written.insert(patchkit::diskKeyOf(change.path));
+        if (isBackupMove(change) && written.count(patchkit::diskKeyOf(change.path))) return true;
     }
     return false;
 }
@@ -143,8 +137,8 @@ bool HostileUpdateRun::movedABackupOn() const {
     std::set<std::string> backups;
     for (const overlay::Change& change : changes) {
         if (!isBackupMove(change)) continue;
-        if (backups.count(keyOf(change.path))) return true;
-        backups.insert(keyOf(change.to));
+        if (backups.count(patchkit::diskKeyOf(change.path))) return true;
+        backups.insert(patchkit::diskKeyOf(change.to));
     }
     return false;
 }

@@ -13,16 +13,14 @@
 #include "platform/text_encoding.h"
 #include "support/text_template.h"
 #include "tests/support/plain_update.h"
+#include "tools/patchkit/entry_names.h"
 
 namespace testing_support {
 namespace {
 
 using Run = HostileUpdateRun;
 
-std::string keyOf(const std::string& path) {
-    platform::PathKey key;
-    return platform::windowsPathKeyOf(path, key) ? key.key : "\n" + path;
-}
+using patchkit::diskKeyOf;
 
 bool below(const std::string& key, const std::string& folderKey) {
     return key.size() > folderKey.size() && key.compare(0, folderKey.size(), folderKey) == 0 && key[folderKey.size()] == '/';
@@ -35,7 +33,7 @@ std::string linkFolderKey(const HostileUpdate& update, const std::string& progra
     const manifest::UninstallHeader& header = update.recordHeader;
     support::ExpandedTemplate folder = support::expandTemplate(header.shortcutFolderTemplate, header.templateArgument);
     if (!folder.usable()) return {};
-    std::string landing = platform::parentKeyOf(keyOf(programs + folder.text + "x.lnk")), top = keyOf(programs);
+    std::string landing = platform::parentKeyOf(diskKeyOf(programs + folder.text + "x.lnk")), top = diskKeyOf(programs);
     return landing == top || below(landing, top) ? landing : std::string();
 }
 
@@ -69,14 +67,14 @@ private:
     }
     bool listedFile(const std::string& key) const {
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (!manifest::isDirectoryEntry(e) && keyOf(e.name) == key) return true;
+            if (!manifest::isDirectoryEntry(e) && diskKeyOf(e.name) == key) return true;
         }
         return false;
     }
     // The old X.bak that the backup of an X that existed replaces: the one loss intended.
     bool replacedByABackup(const std::string& key) const {
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (!manifest::isDirectoryEntry(e) && keyOf(e.name) + ".BAK" == key && run_.installedBefore.files.count(keyOf(e.name)) && reached(e)) {
+            if (!manifest::isDirectoryEntry(e) && diskKeyOf(e.name) + ".BAK" == key && run_.installedBefore.files.count(diskKeyOf(e.name)) && reached(e)) {
                 return true;
             }
         }
@@ -94,13 +92,13 @@ private:
     }
 
     void nothingOutside() {
-        std::vector<std::string> inside = {keyOf(Run::kInstallFolder)};
+        std::vector<std::string> inside = {diskKeyOf(Run::kInstallFolder)};
         for (const std::string& programs : {Run::kUserPrograms, Run::kCommonPrograms}) {
             std::string folder = linkFolderKey(update_, programs);
             if (!folder.empty()) inside.push_back(folder);
         }
         auto allowed = [&](const std::string& path) {
-            std::string key = keyOf(path);
+            std::string key = diskKeyOf(path);
             for (const std::string& folder : inside) {
                 if (below(key, folder) || (key == folder && folder != inside[0])) return true;
             }
@@ -122,8 +120,8 @@ private:
         std::map<std::string, const std::string*> expected;
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
             if (manifest::isDirectoryEntry(e)) continue;
-            auto payload = run_.payload.files.find(keyOf(e.name));
-            expected[keyOf(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
+            auto payload = run_.payload.files.find(diskKeyOf(e.name));
+            expected[diskKeyOf(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
         }
         for (const auto& [key, content] : expected) {
             auto after = run_.installedAfter.files.find(key);
@@ -192,7 +190,7 @@ std::vector<std::string> differencesBetween(const HostileUpdate& update, const H
     std::set<std::string> keys, folders = run.installedBefore.folders;
     for (const std::string& key : keysOf(run.installedBefore)) keys.insert({key, key + ".BAK"});
     for (const manifest::ManifestEntry& e : update.updateEntries) {
-        if (run.succeeded()) (manifest::isDirectoryEntry(e) ? folders : keys).insert(keyOf(e.name));
+        if (run.succeeded()) (manifest::isDirectoryEntry(e) ? folders : keys).insert(diskKeyOf(e.name));
     }
     compareTrees("the installation", run.installedAfter, reference.installedAfter, keys, folders, found);
     for (auto [what, tree, theirs] : {std::tuple{"the per-user shortcuts", &run.userProgramsAfter, &reference.userProgramsAfter},

@@ -21,8 +21,8 @@ struct NameClash {
     } kind;
 };
 
-// A key that two names relative to one folder share exactly when Windows opens one file for
-// both (platform::windowsPathKeyOf); a trailing backslash does not count.
+// A key that two names relative to one folder (or two full paths) share exactly when Windows
+// opens one file for both (platform::windowsPathKeyOf); a trailing backslash does not count.
 std::string diskKeyOf(const std::string& name);
 
 // Pairs of names that cannot both be carried, each reported once, against its earliest
