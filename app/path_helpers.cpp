@@ -1,7 +1,6 @@
 #include "app/path_helpers.h"
 
 #include "platform/process.h"
-#include "support/multibyte.h"
 
 namespace app {
 
@@ -15,13 +14,6 @@ std::string getModulePath() {
     // A path cut at the buffer's end would name another folder; it counts as no path at all.
     if (length == 0 || length >= kModulePathBuffer) return {};
     return std::string(buffer, length);
-}
-
-std::string getParentFolder(const std::string& path) {
-    for (size_t index = path.size(); index-- > 1;) {
-        if (support::isPathSeparatorAt(path, index)) return path.substr(0, index);
-    }
-    return {};
 }
 
 }  // namespace app

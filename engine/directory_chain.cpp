@@ -1,6 +1,6 @@
 #include "engine/apply_update.h"
 #include "platform/files.h"
-#include "support/multibyte.h"
+#include "platform/file_path.h"
 
 namespace engine {
 namespace {
@@ -18,7 +18,7 @@ bool createDirectoryChain(const std::string& path) {
     // Every prefix that ends before a separator, shortest first. Most of them exist already,
     // and a drive ("C:") or an empty prefix cannot be made; those calls fail harmlessly.
     for (size_t i = 0; i < path.size(); ++i) {
-        if (support::isPathSeparatorAt(path, i)) files.createDirectory(path.substr(0, i).c_str());
+        if (platform::isPathSeparatorAt(path, i)) files.createDirectory(path.substr(0, i).c_str());
     }
     // Only the last byte counts here, as in the directory-entry test: a path ending in a 0x5C
     // trail byte (表) is taken for one ending in a separator and is not made.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/file_path.h"
 #include "platform/text.h"
 #include "platform/text_encoding.h"
 
@@ -133,14 +134,9 @@ bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
 }
 
 bool parentOf(const PathKey& child, PathKey& parent) {
-    size_t cut = 0;
-    for (size_t i = 0; i < child.path.size(); ++i) {
-        if (isCp932LeadByte(static_cast<uint8_t>(child.path[i]))) {
-            ++i;
-        } else if (child.path[i] == '\\') {
-            cut = i + 1;
-        }
-    }
+    // A root's separator at index 0 counts here: the parent of "\\a" is "\\".
+    size_t separator = lastSeparatorOf(child.path, 0, isCp932LeadByte);
+    size_t cut = separator == kNoSeparator ? 0 : separator + 1;
     PathKey folder;
     // A root keeps its separator; any other folder is named without it.
     if (cut == 0 || !windowsPathKeyOf(child.path.substr(0, cut), folder) || folder.key == child.key) return false;

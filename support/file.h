@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_path.h"
 #include "platform/files.h"
 #include "platform/module_resources.h"
 
@@ -13,9 +14,8 @@ enum class FileSourceKind : int32_t { None = 0, DiskFile = 1, MemoryBuffer = 2, 
 
 enum class FileOpenMode : int32_t { Read = 0, Write = 1, ReadWrite = 2 };
 
-// The file-name part of a path: the bytes after its last path separator, or the whole path
-// when there is none. The first byte is never taken as a separator.
-std::string fileNameOf(const std::string& path);
+// The file-name part of a path, which names a file's access statistics: the path helper's.
+using platform::fileNameOf;
 
 // The byte-stream object through which every manifest and payload file is read and written.
 // One object stands for one source at a time; transfers are unbuffered, so one call is one

@@ -1,21 +1,13 @@
 #pragma once
 
-#include <cstddef>
-#include <string>
-#include <string_view>
+#include "platform/file_path.h"
 
+// The separator rule lives with the platform's path helper (platform/file_path.h); these are
+// its names where support code calls them.
 namespace support {
 
-// Whether the byte at `index` is a character of its own in the ANSI code page, and not the
-// lead or trail byte of a double-byte character. Judged by parsing the text from its start,
-// since a trail byte of code page 932 can have any value from 0x40 up, backslash included.
-bool isSingleByteCharacterAt(std::string_view text, size_t index);
-
-// A path separator is a backslash or a slash that is a single-byte character: the 0x5C of
-// 表 (0x95 0x5C) is part of the character, not a separator.
-bool isPathSeparatorAt(std::string_view text, size_t index);
-
-// Appends a backslash unless the path is empty or already ends in a separator.
-void ensureTrailingSeparator(std::string& path);
+using platform::ensureTrailingSeparator;
+using platform::isPathSeparatorAt;
+using platform::isSingleByteCharacterAt;
 
 }  // namespace support

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "support/file.h"
+#include "platform/file_path.h"
 #include "platform/windows_file_rules.h"
-#include "support/multibyte.h"
 
 namespace overlay {
 namespace {
@@ -16,8 +15,8 @@ constexpr uint32_t kErrorReadFault = 30;      // a real file's bytes could not b
 constexpr uint32_t kErrorNegativeSeek = 131;  // ERROR_NEGATIVE_SEEK
 
 std::string leafOf(std::string path) {
-    while (!path.empty() && support::isPathSeparatorAt(path, path.size() - 1)) path.pop_back();
-    return support::fileNameOf(path);
+    while (endsInSeparator(path)) path.pop_back();
+    return fileNameOf(path);
 }
 
 // The bits GetFileAttributesA reports: a folder says so, and a file with none says normal.
@@ -104,8 +103,9 @@ std::string FilesOverlay::realPathOf(const PathKey& path) {
     return name == listing->second.end() ? std::string() : joined(folder, name->second);
 }
 
-std::string FilesOverlay::joined(const std::string& folder, const std::string& name) {
-    return support::isPathSeparatorAt(folder, folder.size() - 1) ? folder + name : folder + "\\" + name;
+std::string FilesOverlay::joined(std::string folder, const std::string& name) {
+    ensureTrailingSeparator(folder);
+    return folder + name;
 }
 
 bool FilesOverlay::parentIsFolder(const PathKey& path) {

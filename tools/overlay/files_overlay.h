@@ -115,7 +115,7 @@ private:
 
     Found find(const platform::PathKey& path);
     std::string realPathOf(const platform::PathKey& path);
-    static std::string joined(const std::string& folder, const std::string& name);
+    static std::string joined(std::string folder, const std::string& name);
     bool hiddenByOverlay(const std::string& key) const;
     bool parentIsFolder(const platform::PathKey& path);
     Node& nodeFor(const platform::PathKey& path, const Found& found);

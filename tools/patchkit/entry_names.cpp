@@ -6,8 +6,8 @@
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
 #include "platform/file_names.h"
+#include "platform/file_path.h"
 #include "platform/text.h"
-#include "support/multibyte.h"
 
 namespace patchkit {
 namespace {
@@ -61,13 +61,6 @@ std::string describeClash(NameClash::Kind kind, const std::string& other) {
 
 bool isInstallRecordName(const std::string& name) { return manifest::namesMatch(name.c_str(), manifest::kUninstallManifestName); }
 
-std::string folderOf(const std::string& name) {
-    for (size_t i = name.size(); i-- > 1;) {
-        if (support::isPathSeparatorAt(name, i)) return name.substr(0, i);
-    }
-    return {};
-}
-
 void KnownFolders::addDirectoryEntry(const std::string& name) {
     // The key is UTF-8 with '/' between names: every '/' in it is a separator.
     std::string key = diskKeyOf(name);
@@ -77,7 +70,7 @@ void KnownFolders::addDirectoryEntry(const std::string& name) {
 }
 
 bool KnownFolders::holdsFolderOf(const std::string& fileName) const {
-    std::string folder = folderOf(fileName);
+    std::string folder = platform::getParentFolder(fileName);
     return folder.empty() || keys_.count(diskKeyOf(folder)) > 0;
 }
 

@@ -35,10 +35,6 @@ std::string describeClash(NameClash::Kind kind, const std::string& other);
 // updater would copy over it and then write its own record over the copy.
 bool isInstallRecordName(const std::string& name);
 
-// The folder part of a name: the bytes before its last separator (the 0x5C of a double-byte
-// character does not count), or empty for a name at the top.
-std::string folderOf(const std::string& name);
-
 // The folders that the updater has made once it has worked through some directory entries:
 // an entry makes its own folder and every folder above it.
 class KnownFolders {

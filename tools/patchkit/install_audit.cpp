@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "support/file.h"
-#include "support/multibyte.h"
+#include "platform/file_path.h"
 #include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/entry_totals.h"
@@ -34,7 +34,7 @@ public:
             add({Disagreement::RecordUnusable, kUninstallManifestName, "", 0, 0, "the installation's path " + why});
             return found_;
         }
-        if (folder_.empty() || !support::isPathSeparatorAt(folder_, folder_.size() - 1)) folder_ += '\\';
+        platform::ensureTrailingSeparator(folder_);
         if (!loadRecord()) return found_;
         checkCounts();
         checkNames();
@@ -153,7 +153,7 @@ private:
         const manifest::UninstallHeader& header = record_.header;
         std::string programs = platform::shell().specialFolderPath(platform::kCsidlPrograms);
         if (programs.empty()) return;
-        support::ensureTrailingSeparator(programs);
+        platform::ensureTrailingSeparator(programs);
         std::string_view argument = manifest::fieldText(header.templateArgument);
         support::ExpandedTemplate folder = support::expandTemplate(manifest::fieldText(header.shortcutFolderTemplate), argument);
         if (!folder.usable()) return;

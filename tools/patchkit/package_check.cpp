@@ -13,8 +13,8 @@
 #include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "platform/text.h"
-#include "support/multibyte.h"
 #include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
@@ -82,7 +82,7 @@ struct Checker {
             return false;
         }
         // The registry value names the folder with its trailing backslash; the updater adds none.
-        if (installFolder.empty() || !support::isPathSeparatorAt(installFolder, installFolder.size() - 1)) installFolder += '\\';
+        platform::ensureTrailingSeparator(installFolder);
         size_t record = installFolder.size() + std::strlen(manifest::kUninstallManifestName);
         if (record > kLongestPath) {
             findings.error("--install-path", "", "the path of the installation's record " + pathTooLong(record));
@@ -127,7 +127,7 @@ struct Checker {
             // A name the loader refuses for leaving its folder is not followed on the disk.
             if (!manifest::entryNameProblem(name.c_str()).empty()) continue;
             bool directory = manifest::isDirectoryEntry(entry);
-            if (directory && !support::isPathSeparatorAt(name, name.size() - 1)) {
+            if (directory && !platform::endsInSeparator(name)) {
                 findings.warning(manifestPath, entryField(i, "name"),
                                  "ends in a double-byte character whose second byte is 0x5C; the updater takes it for a folder");
             }
@@ -148,7 +148,7 @@ struct Checker {
             // A removal only deletes: it needs no folder made before a file.
             if (!request.removal && !folders.holdsFolderOf(name)) {
                 std::string folder;
-                displayTextOf(folderOf(name), folder);
+                displayTextOf(platform::getParentFolder(name), folder);
                 findings.warning(manifestPath, entryField(i, "name"),
                                  "its folder " + folder + "\\ has no directory entry earlier in the list; the copy fails unless the installation has that folder already");
             }

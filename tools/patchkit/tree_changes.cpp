@@ -4,7 +4,7 @@
 #include <system_error>
 #include <unordered_map>
 
-#include "tools/patchkit/entry_names.h"
+#include "platform/file_path.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
 
@@ -48,7 +48,7 @@ std::vector<TreeItem> changedSince(const std::vector<TreeItem>& items, const std
         if (!differs(items[i], newRootUtf8, oldRootUtf8, findings)) continue;
         wanted[i] = true;
         if (items[i].directory) continue;
-        for (std::string folder = folderOf(items[i].name); !folder.empty(); folder = folderOf(folder)) {
+        for (std::string folder = platform::getParentFolder(items[i].name); !folder.empty(); folder = platform::getParentFolder(folder)) {
             auto it = indexOfFolder.find(folder + "\\");
             if (it != indexOfFolder.end()) wanted[it->second] = true;
         }

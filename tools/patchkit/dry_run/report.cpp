@@ -6,7 +6,7 @@
 #include "manifest/layouts.h"
 #include "manifest/text_fields.h"
 #include "platform/files.h"
-#include "support/multibyte.h"
+#include "platform/file_path.h"
 #include "tools/patchkit/field_text.h"
 
 namespace patchkit {
@@ -19,10 +19,8 @@ std::string shownField(const char (&field)[Width]) {
     return displayText(manifest::fieldText(field));
 }
 
-bool endsInSeparator(const std::string& path) { return !path.empty() && support::isPathSeparatorAt(path, path.size() - 1); }
-
 std::string withoutSeparator(std::string path) {
-    if (endsInSeparator(path)) path.pop_back();
+    if (platform::endsInSeparator(path)) path.pop_back();
     return path;
 }
 
@@ -106,7 +104,7 @@ private:
     // A folder that createDirectoryChain makes on its way to `path`: a prefix of it that ends
     // just before a separator, or the path itself.
     static bool onTheWayTo(const std::string& made, const std::string& path) {
-        return path.compare(0, made.size(), made) == 0 && (made.size() == path.size() || support::isPathSeparatorAt(path, made.size()));
+        return path.compare(0, made.size(), made) == 0 && (made.size() == path.size() || platform::isPathSeparatorAt(path, made.size()));
     }
 
     void applyPhase(size_t shownAt, size_t end) {

@@ -6,7 +6,7 @@
 #include "engine/run_state.h"
 #include "manifest/package_names.h"
 #include "platform/seam.h"
-#include "support/multibyte.h"
+#include "platform/file_path.h"
 #include "tools/patchkit/dry_run/services.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
@@ -16,7 +16,7 @@ namespace {
 
 bool folderPathOf(const std::string& utf8, std::string& folder, std::string& why) {
     if (!filePathOf(utf8, folder, why)) return false;
-    if (folder.empty() || !support::isPathSeparatorAt(folder, folder.size() - 1)) folder += '\\';
+    platform::ensureTrailingSeparator(folder);
     return true;
 }
 
@@ -56,8 +56,8 @@ void runDryRun(const DryRunFolders& folders, overlay::FilesOverlay& files, Progr
     RecordingShell shell(platform::shell(), seen.timeline);
     seen.userPrograms = shell.specialFolderPath(platform::kCsidlPrograms);
     seen.commonPrograms = shell.specialFolderPath(platform::kCsidlCommonPrograms);
-    support::ensureTrailingSeparator(seen.userPrograms);
-    support::ensureTrailingSeparator(seen.commonPrograms);
+    platform::ensureTrailingSeparator(seen.userPrograms);
+    platform::ensureTrailingSeparator(seen.commonPrograms);
     platform::ScopedService<platform::Files> filesInPlace(files);
     platform::ScopedService<app::UpdaterUi> dialogsInPlace(dialogs);
     platform::ScopedService<platform::Ui> messageBoxesInPlace(messageBoxes);
