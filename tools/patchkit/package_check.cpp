@@ -15,6 +15,7 @@
 #include "manifest/package_names.h"
 #include "platform/file_path.h"
 #include "platform/text.h"
+#include "resources/status_line.h"
 #include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
@@ -37,13 +38,13 @@ std::string pathTooLong(size_t length) {
     return "takes " + std::to_string(length) + " bytes; at most " + std::to_string(kLongestPath) + " fit";
 }
 
-// The progress dialog's status line (IDC_STATUS in Update.rc) is one line 131 dialog units
-// wide in the dialog's 9-point font. A horizontal dialog unit is a quarter of the font's average
-// character width, so the line holds about 32 half-width characters, or 16 full-width ones; in
-// code page 932 a character's bytes are its width in half-width cells. The static text wraps
-// what does not fit on to a second line, which its height of one line does not show: a longer
-// name is cut off, and the "をコピー中..." after it with it.
-constexpr size_t kStatusLineCells = 131 / 4;
+// The progress dialog's status line is one line STATUS_LINE_WIDTH dialog units wide in the
+// dialog's 9-point font. A horizontal dialog unit is a quarter of the font's average character
+// width, so the line holds about 32 half-width characters, or 16 full-width ones; in code page
+// 932 a character's bytes are its width in half-width cells. The static text wraps what does
+// not fit on to a second line, which its height of one line does not show: a longer name is
+// cut off, and the "をコピー中..." after it with it.
+constexpr size_t kStatusLineCells = STATUS_LINE_WIDTH / 4;
 
 std::string entryField(size_t i, const char* part) { return "entry " + std::to_string(i) + " " + part; }
 
