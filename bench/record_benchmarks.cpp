@@ -12,6 +12,7 @@
 #include "bench/measurement.h"
 #include "engine/record_upkeep.h"
 #include "manifest/manifests.h"
+#include "manifest/package_names.h"
 
 namespace bench {
 namespace {
@@ -72,8 +73,8 @@ void keepRecord(UninstallManifest& record, const std::vector<ManifestEntry>& upd
 }
 
 void load(const BenchFolder& folder, const RecordAtScale& scale, UninstallManifest& record) {
-    if (manifest::loadUninstallManifest(folder.product("Uninstallinf.dat"), static_cast<uint32_t>(scale.update.size()), record) !=
-        manifest::LoadResult::Loaded) {
+    uint32_t updateEntries = static_cast<uint32_t>(scale.update.size());
+    if (manifest::loadUninstallManifest(folder.product(manifest::kUninstallManifestName), updateEntries, record) != manifest::LoadResult::Loaded) {
         std::fprintf(stderr, "the benchmark's record did not load\n");
         std::exit(2);
     }
@@ -112,7 +113,7 @@ void recordUpkeepBenchmark(const Options& options, std::ostream& out) {
     {
         BenchFolder folder(options.parent);
         RecordAtScale scale(size);
-        writeBytes(folder.host("Uninstallinf.dat"), scale.fileBytes.data(), scale.fileBytes.size());
+        writeBytes(folder.host(manifest::kUninstallManifestName), scale.fileBytes.data(), scale.fileBytes.size());
         std::vector<Timings> timings = measure(upkeepContenders(folder, scale), options.rounds);
         report(out, timings, timings[0]);
     }
@@ -122,7 +123,7 @@ void recordUpkeepBenchmark(const Options& options, std::ostream& out) {
     for (uint32_t recordSize : sizes) {
         BenchFolder folder(options.parent);
         RecordAtScale scale(recordSize);
-        writeBytes(folder.host("Uninstallinf.dat"), scale.fileBytes.data(), scale.fileBytes.size());
+        writeBytes(folder.host(manifest::kUninstallManifestName), scale.fileBytes.data(), scale.fileBytes.size());
         std::vector<Timings> timings = measure(upkeepContenders(folder, scale), options.rounds);
         char line[160];
         std::snprintf(line, sizeof line, "  %8u entries: load + save %6.1f ns, update mode %6.1f ns, removal mode %6.1f ns per entry\n",
@@ -138,7 +139,7 @@ void recordFilesBenchmark(const Options& options, std::ostream& out) {
     BenchFolder folder(options.parent);
     RecordAtScale scale(size);
     const std::string& bytes = scale.fileBytes;
-    writeBytes(folder.host("Uninstallinf.dat"), bytes.data(), bytes.size());
+    writeBytes(folder.host(manifest::kUninstallManifestName), bytes.data(), bytes.size());
 
     // One write of the record's bytes; durable: to a temporary file, flushed, then moved into
     // place, as the saving does.
@@ -158,7 +159,7 @@ void recordFilesBenchmark(const Options& options, std::ostream& out) {
         {"read(2), one call",
          [&] {
              Stopwatch watch;
-             int descriptor = ::open(folder.host("Uninstallinf.dat").c_str(), O_RDONLY | O_CLOEXEC);
+             int descriptor = ::open(folder.host(manifest::kUninstallManifestName).c_str(), O_RDONLY | O_CLOEXEC);
              std::unique_ptr<char[]> buffer(new char[bytes.size()]);
              bool whole = ::read(descriptor, buffer.get(), bytes.size()) == static_cast<ssize_t>(bytes.size());
              ::close(descriptor);
