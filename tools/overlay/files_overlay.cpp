@@ -45,7 +45,7 @@ struct FilesOverlay::Handle {
     bool wrote = false;
 };
 
-FilesOverlay::FilesOverlay(Files& real, Limits limits) : real_(real), store_(real, limits) {}
+FilesOverlay::FilesOverlay(Files& real, Limits limits) : real_(real), store_(real, limits), realNames_(real) {}
 
 FilesOverlay::~FilesOverlay() = default;
 
@@ -81,27 +81,8 @@ FilesOverlay::Found FilesOverlay::find(const PathKey& path) {
     return found;
 }
 
-// The real file system answers first, in the caller's spelling; where the host compares names
-// byte for byte and misses, the folder's real names are compared by Windows' rule. Each real
-// folder is listed once: nothing the overlay does changes the real file system.
-std::string FilesOverlay::realPathOf(const PathKey& path) {
-    if (real_.getFileAttributes(path.path.c_str()) != kInvalidFileAttributes) return path.path;
-    PathKey parent;
-    if (!parentOf(path, parent)) return {};
-    std::string folder = realPathOf(parent);
-    if (folder.empty()) return {};
-    auto [listing, listed] = realNames_.try_emplace(parent.key);
-    if (listed) {
-        std::vector<std::string> names;
-        listRealFolder(folder, names);
-        for (const std::string& name : names) {
-            PathKey child;
-            if (!name.empty() && windowsPathKeyOf(joined(folder, name), child)) listing->second.emplace(child.key, name);
-        }
-    }
-    auto name = listing->second.find(path.key);
-    return name == listing->second.end() ? std::string() : joined(folder, name->second);
-}
+// Nothing the overlay does changes the real file system, so each real folder is listed once.
+std::string FilesOverlay::realPathOf(const PathKey& path) { return realNames_.realPathOf(path); }
 
 std::string FilesOverlay::joined(std::string folder, const std::string& name) {
     ensureTrailingSeparator(folder);

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "tools/overlay/file_content.h"
 #include "platform/file_names.h"
+#include "platform/windows_name_lookup.h"
 
 namespace overlay {
 
@@ -134,8 +135,8 @@ private:
     platform::Files& real_;
     ContentStore store_;
     std::map<std::string, Node> nodes_;  // by key: only what the overlay changed or opened
-    // Real folders' names by the folder's key, each name under its own key.
-    std::map<std::string, std::map<std::string, std::string>> realNames_;
+    // What the real file system shows through, found by Windows' rule.
+    platform::WindowsNameLookup realNames_;
     std::vector<std::unique_ptr<Handle>> handles_;
     std::function<void(const Change&)> observer_;
     uint32_t lastError_ = 0;
