@@ -193,19 +193,26 @@ TEST_F(CheckTest, DeeperFolderEntryAlsoMakesTheFoldersAboveIt) {
 
 TEST_F(CheckTest, PathsTooLongForTheInstallationFolderAreErrors) {
     // The folder gets its separator added. The longest joined texts are the shortcut target
-    // "Sample.exe /settings" (20 bytes) and the name "表\深い\data.bin" (16 bytes).
+    // "Sample.exe /settings" (20 bytes) and the name "表\深い\data.bin" (16 bytes), whose backup
+    // adds ".bak".
     auto folderOf = [](size_t bytes) { return "C:" + std::string(bytes - 3, 'p'); };
     EXPECT_EQ(check({"--install-path", folderOf(239)}).status, 0);
     Outcome target = check({"--install-path", folderOf(240)});
     EXPECT_EQ(findingsOf(target), "error: " + manifestPrefix() +
-                                      "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 260 bytes; at most 259 fit\n");
-    Outcome both = check({"--install-path", folderOf(244)});
+                                      "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 260 bytes; at most 259 fit\n" +
+                                      "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder, with the \".bak\" of its "
+                                      "backup, takes 260 bytes; at most 259 fit; the updater refuses the update before any change\n" +
+                                      "note: " + manifestPrefix() + "without --update-path the paths joined to the update's data folder were not "
+                                      "judged; the longest, for entry 5 name, adds 16 bytes to it, so the folder Update.exe runs from may take at "
+                                      "most 238 bytes with its separator\n");
+    Outcome both = check({"--install-path", folderOf(244), "--update-path", "C:\\Update"});
     EXPECT_EQ(both.status, 1);
     // The record's own path, folder and "Uninstallinf.dat", is as long as the longest name.
     EXPECT_EQ(findingsOf(both), "error: --install-path: the path of the installation's record takes 260 bytes; at most 259 fit\n"
                                 "error: " + manifestPrefix() +
                                     "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n" +
-                                    "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder takes 260 bytes; at most 259 fit\n");
+                                    "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder, with the \".bak\" of its "
+                                    "backup, takes 264 bytes; at most 259 fit; the updater refuses the update before any change\n");
     Outcome record = check({"--install-path", "C:\\" + std::string(244, 'r') + "\\"});
     EXPECT_NE(record.out.find("error: --install-path: the path of the installation's record takes 264 bytes; at most 259 fit"),
               std::string::npos);
@@ -219,7 +226,7 @@ TEST_F(CheckTest, ShortcutTargetTooLongOrTemplateUnsafeAreErrors) {
     manifest::storeFieldText(header.shortcuts[1].nameTemplate, "..\\..\\Startup\\%s");
     manifest::storeFieldText(header.shortcuts[2].target, std::string(200, 't'));
     save();
-    Outcome run = check({"--install-path", "C:\\" + std::string(60, 'i')});
+    Outcome run = check({"--install-path", "C:\\" + std::string(60, 'i'), "--update-path", "C:\\Update"});
     EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.shortcuts[0].nameTemplate: holds \"%d\"; only \"%s\" and \"%%\" may appear\n" +
                                    "error: " + manifestPrefix() + "UpdateHeader.shortcuts[1].nameTemplate: leads out of the shortcut folder "
                                    "(a \".\" or \"..\" component, or a ':'); the updater skips this shortcut\n" +

@@ -104,7 +104,7 @@ TEST_F(MakeTest, DumpAsJsonGivesBackTheDescriptionAndTheTree) {
 
 TEST_F(MakeTest, MadePackagePassesCheck) {
     ASSERT_EQ(make().status, 0);
-    Outcome check = patchkit({"check", tree.path("pkg"), "--install-path", u8"C:\\Program Files\\サンプル製品\\"});
+    Outcome check = patchkit({"check", tree.path("pkg"), "--install-path", u8"C:\\Program Files\\サンプル製品\\", "--update-path", "D:\\"});
     EXPECT_EQ(check.status, 0) << check.out;
     EXPECT_EQ(check.out, tree.path("pkg") + ": 0 errors, 0 warnings\n");
 }

@@ -187,6 +187,9 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     CLI::Option* installPath =
         check->add_option("--install-path", o.check.installPath, "Installation folder to test path lengths against, e.g. C:\\Program Files\\Product\\")
             ->type_name("PATH");
+    CLI::Option* updatePath =
+        check->add_option("--update-path", o.check.updatePath, "Folder the package will run from, to test the data folder's path lengths against")
+            ->type_name("PATH");
     check->add_flag("--strict", o.strict, "Warnings count as problems too");
     check->add_flag("--removal", o.check.removal, "The package is for Update.exe -u, which deletes its files and reads no payload");
     check->footer(kExitStatuses);
@@ -220,6 +223,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
         return app.exit(e, out, err) == 0 ? kAllWell : kUsageError;
     }
     o.check.hasInstallPath = installPath->count() > 0;
+    o.check.hasUpdatePath = updatePath->count() > 0;
 
     Progress progress(err, errIsTerminal);
     if (make->parsed()) return runMake(o, out, err, progress);

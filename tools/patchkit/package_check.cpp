@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -14,7 +12,8 @@
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
 #include "platform/file_path.h"
-#include "platform/text.h"
+#include "platform/files.h"
+#include "platform/windows_name_lookup.h"
 #include "resources/status_line.h"
 #include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
@@ -28,8 +27,6 @@
 
 namespace patchkit {
 namespace {
-
-namespace fs = std::filesystem;
 
 using engine::kLongestPath;
 
@@ -48,12 +45,53 @@ constexpr size_t kStatusLineCells = STATUS_LINE_WIDTH / 4;
 
 std::string entryField(size_t i, const char* part) { return "entry " + std::to_string(i) + " " + part; }
 
+// The paths the updater joins for an entry and checks, before its first change, against the
+// system's path buffer: the target in the installation, its backup beside it, and the payload
+// in the update's data folder. Only those the mode builds count: a removal never reads the
+// payload nor makes a backup, and skips directory entries altogether.
+struct JoinedPath {
+    enum Kind { Target, Backup, Payload } kind;
+    std::string path;
+};
+
+std::vector<JoinedPath> joinedPathsOf(const manifest::ManifestEntry& entry, bool removal, const std::string& installFolder,
+                                      const std::string& dataFolder) {
+    std::string target = installFolder + entry.name;
+    if (manifest::isDirectoryEntry(entry)) {
+        if (removal) return {};
+        return {{JoinedPath::Target, target}};
+    }
+    if (removal) return {{JoinedPath::Target, target}};
+    return {{JoinedPath::Backup, engine::backupPathOf(target)}, {JoinedPath::Payload, dataFolder + entry.name}};
+}
+
+std::string tooLongText(const JoinedPath& joined) {
+    switch (joined.kind) {
+        case JoinedPath::Target: return "joined to the installation folder " + pathTooLong(joined.path.size());
+        case JoinedPath::Backup:
+            return "joined to the installation folder, with the \"" + std::string(engine::kBackupSuffix) + "\" of its backup, " +
+                   pathTooLong(joined.path.size()) + "; the updater refuses the update before any change";
+        case JoinedPath::Payload: return "joined to the update's data folder " + pathTooLong(joined.path.size());
+    }
+    return {};
+}
+
 struct Checker {
     const CheckRequest& request;
     Findings& findings;
     Progress& progress;
     std::string manifestPath;
     std::string installFolder;  // code page 932, ends in a backslash; empty when not stated
+    std::string dataFolder;     // the same, for the update's data folder as the updater names it
+    // The payload as the updater finds it: by Windows' rule for names, whatever the host's.
+    platform::WindowsNameLookup payloadNames{platform::files()};
+    std::string realDataFolder;  // code page 932, as the host names it; empty when there is none
+    // The longest of the paths joined to a folder not stated: the bytes they add to it, and
+    // the entry.
+    struct Unjudged {
+        size_t length = 0;
+        size_t entry = 0;
+    } unjudgedInstall, unjudgedData;
 
     void shortcutTemplates(const manifest::UpdateHeader& header) {
         for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
@@ -91,21 +129,70 @@ struct Checker {
         return true;
     }
 
+    bool takeUpdateFolder() {
+        if (!request.hasUpdatePath) return true;
+        std::string why;
+        if (!cp932Of(request.updatePath, dataFolder, why)) {
+            findings.error("--update-path", "", why);
+            return false;
+        }
+        // As start-up names it: the program's folder with a separator, then the data folder's.
+        platform::ensureTrailingSeparator(dataFolder);
+        size_t manifest = dataFolder.size() + std::strlen(manifest::kUpdateManifestName);
+        dataFolder += manifest::kPayloadFolderName;
+        platform::ensureTrailingSeparator(dataFolder);
+        if (manifest > kLongestPath) findings.error("--update-path", "", "the path of the update manifest " + pathTooLong(manifest));
+        if (dataFolder.size() > kLongestPath) {
+            findings.error("--update-path", "", "the update's data folder " + pathTooLong(dataFolder.size()));
+        }
+        return true;
+    }
+
+    // Whether what the look-up found (nothing, when `real` is empty) is a folder.
+    static bool isFolder(const std::string& real, bool& found) {
+        uint32_t attributes = real.empty() ? platform::kInvalidFileAttributes : platform::files().getFileAttributes(real.c_str());
+        found = attributes != platform::kInvalidFileAttributes;
+        return found && (attributes & platform::kFileAttributeDirectory);
+    }
+
+    // Where the payload is on this host, found as the updater finds its data folder.
+    bool findDataFolder() {
+        std::string narrow, why;
+        platform::PathKey key;
+        std::string data = joinPath(request.packageDir, manifest::kPayloadFolderName);
+        if (!filePathOf(data, narrow, why) || !platform::windowsPathKeyOf(narrow, key)) return false;
+        realDataFolder = payloadNames.realPathOf(key);
+        bool found = false;
+        if (!isFolder(realDataFolder, found)) realDataFolder.clear();
+        return !realDataFolder.empty();
+    }
+
     void payload(size_t i, const manifest::ManifestEntry& entry, const std::string& nameUtf8) {
         std::string relative = nameUtf8;
         std::replace(relative.begin(), relative.end(), '\\', '/');
         std::string payloadPath = joinPath(joinPath(request.packageDir, manifest::kPayloadFolderName), relative);
-        std::string narrow, why;
+        platform::PathKey key;
+        std::string real;
+        if (platform::windowsPathKeyOf(realDataFolder + "\\" + entry.name, key)) real = payloadNames.realPathOf(key);
         uint64_t size = 0;
-        if (!filePathOf(payloadPath, narrow, why)) {
-            findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + " " + why);
-        } else if (!sizeOfFile(narrow, size)) {
-            std::error_code error;
-            std::string reason = !fs::is_regular_file(fsPathOf(payloadPath), error) ? " is missing"
-                                 : narrow.size() > kLongestPath ? " exists, but its path takes " + std::to_string(narrow.size()) +
-                                                                      " bytes and the system's narrow file functions open at most " +
-                                                                      std::to_string(kLongestPath)
-                                                                : " exists but cannot be opened for reading";
+        bool found = false;
+        if (isFolder(real, found) || !found) {
+            findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + " is missing");
+            return;
+        }
+        // Windows opens the file for any spelling its rule folds; a copy of the package that
+        // keeps names apart by letter case (unpacked over an older one, say) could hold both.
+        if (real != key.path) {
+            findings.warning(manifestPath, entryField(i, "name"),
+                             "its payload file is spelled " + displayText(real.substr(realDataFolder.size() + 1)) +
+                                 " in the data folder: Windows opens it for this name, but a copy step that tells the two "
+                                 "spellings apart could split them into two files");
+        }
+        if (!sizeOfFile(real, size)) {
+            std::string reason = real.size() > kLongestPath ? " exists, but its path takes " + std::to_string(real.size()) +
+                                                                  " bytes and the system's narrow file functions open at most " +
+                                                                  std::to_string(kLongestPath)
+                                                            : " exists but cannot be opened for reading";
             findings.error(manifestPath, entryField(i, "name"), "its payload file " + payloadPath + reason);
         } else if (size != entry.size) {
             findings.error(manifestPath, entryField(i, "size"),
@@ -132,8 +219,15 @@ struct Checker {
                 findings.warning(manifestPath, entryField(i, "name"),
                                  "ends in a double-byte character whose second byte is 0x5C; the updater takes it for a folder");
             }
-            if (!installFolder.empty() && installFolder.size() + name.size() > kLongestPath) {
-                findings.error(manifestPath, entryField(i, "name"), "joined to the installation folder " + pathTooLong(installFolder.size() + name.size()));
+            // A folder not stated is empty here, so that a path joined to it is what it adds.
+            for (const JoinedPath& joined : joinedPathsOf(entry, request.removal, installFolder, dataFolder)) {
+                bool inData = joined.kind == JoinedPath::Payload;
+                Unjudged& unjudged = inData ? unjudgedData : unjudgedInstall;
+                if (inData ? request.hasUpdatePath : request.hasInstallPath) {
+                    if (joined.path.size() > kLongestPath) findings.error(manifestPath, entryField(i, "name"), tooLongText(joined));
+                } else if (joined.path.size() > unjudged.length) {
+                    unjudged = {joined.path.size(), i};
+                }
             }
             if (isInstallRecordName(name)) {
                 findings.error(manifestPath, entryField(i, "name"), "would overwrite the installation's own record");
@@ -158,6 +252,7 @@ struct Checker {
             if (dataFolderPresent) payload(i, entry, utf8);
         }
         progress.finish();
+        unjudgedLengths();
         if (namesCutOff > 0) {
             findings.note(manifestPath, "",
                           std::to_string(namesCutOff) + " file name" + (namesCutOff == 1 ? " is" : "s are") +
@@ -165,6 +260,25 @@ struct Checker {
                               " half-width characters, half as many full-width ones), which cuts off the rest; the longest, " +
                               entryField(longestCutOff, "name") + ", takes " + std::to_string(longestLength) + " bytes");
         }
+    }
+
+    // Where one folder is stated and the other is not, the paths joined to the other were not
+    // judged: what that folder may take is told instead.
+    void unjudgedLengths() {
+        if (request.hasInstallPath == request.hasUpdatePath) return;
+        const Unjudged& unjudged = request.hasInstallPath ? unjudgedData : unjudgedInstall;
+        if (unjudged.length == 0) return;
+        std::string joinedTo = request.hasInstallPath ? "the update's data folder" : "the installation folder";
+        // The data folder is the update's folder with "data\" after it.
+        size_t below = request.hasInstallPath ? std::strlen(manifest::kPayloadFolderName) + 1 : 0;
+        std::string folder = request.hasInstallPath ? "the folder Update.exe runs from" : "the installation folder";
+        std::string room = unjudged.length + below < kLongestPath
+                               ? folder + " may take at most " + std::to_string(kLongestPath - unjudged.length - below) + " bytes with its separator"
+                               : "no " + folder + " is short enough";
+        findings.note(manifestPath, "",
+                      std::string("without ") + (request.hasInstallPath ? "--update-path" : "--install-path") + " the paths joined to " +
+                          joinedTo + " were not judged; the longest, for " + entryField(unjudged.entry, "name") + ", adds " +
+                          std::to_string(unjudged.length) + " bytes to it, so " + room);
     }
 
     void clashes(const std::vector<manifest::ManifestEntry>& list) {
@@ -217,16 +331,17 @@ struct Checker {
 
     // Files in data/ that no entry names are never copied: usually a sign that the manifest and
     // the payload come from different makes.
+    // A payload file is listed where an entry's name finds it on Windows.
     void unlisted(const std::vector<std::string>& names) {
         std::unordered_set<std::string> listed;
-        for (const std::string& name : names) listed.insert(platform::foldedAsciiCase(name));
+        for (const std::string& name : names) listed.insert(diskKeyOf(name));
         // What the scan says about the payload's own names is beside the point here: the
         // entries are what the updater goes by, and they have been checked.
         Findings ignored;
-        std::string data = joinPath(request.packageDir, manifest::kPayloadFolderName);
+        std::string data = joinPath(request.packageDir, displayText(platform::fileNameOf(realDataFolder)));
         std::vector<TreeItem> items = scanTree(data, ScanOptions{}, ignored, progress);
         for (const TreeItem& item : items) {
-            if (item.directory || listed.count(platform::foldedAsciiCase(item.name))) continue;
+            if (item.directory || listed.count(diskKeyOf(item.name))) continue;
             findings.warning(joinPath(data, item.relativePath), "", "is in the payload but in no entry of " + manifestPath);
         }
     }
@@ -235,7 +350,7 @@ struct Checker {
 }  // namespace
 
 void checkPackage(const CheckRequest& request, Findings& findings, Progress& progress) {
-    Checker checker{request, findings, progress, joinPath(request.packageDir, manifest::kUpdateManifestName), {}};
+    Checker checker{request, findings, progress, joinPath(request.packageDir, manifest::kUpdateManifestName)};
     ManifestImage image;
     std::string why;
     if (!readManifestImage(checker.manifestPath, KindChoice::Update, image, why)) {
@@ -243,12 +358,11 @@ void checkPackage(const CheckRequest& request, Findings& findings, Progress& pro
         return;
     }
     findManifestProblems(image, checker.manifestPath, findings);
-    if (!checker.takeInstallFolder()) return;
+    if (!checker.takeInstallFolder() || !checker.takeUpdateFolder()) return;
     checker.shortcutTemplates(image.update);
 
     std::string data = joinPath(request.packageDir, manifest::kPayloadFolderName);
-    std::error_code error;
-    bool dataFolderPresent = fs::is_directory(fsPathOf(data), error);
+    bool dataFolderPresent = checker.findDataFolder();
     bool anyFile = std::any_of(image.entries.begin(), image.entries.end(), [](const manifest::ManifestEntry& e) { return !manifest::isDirectoryEntry(e); });
     // A removal reads no payload and makes no backups.
     if (!request.removal && !dataFolderPresent && anyFile) findings.error(data, "", "is missing; no file entry has its payload");
