@@ -9,6 +9,7 @@
 #include "manifest/text_fields.h"
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/windows_name_lookup.h"
 #include "support/file.h"
 #include "platform/file_path.h"
 #include "support/text_template.h"
@@ -87,16 +88,18 @@ private:
         }
     }
 
-    // Each listed entry looked up as the updater would find it: through the file service, at
-    // the installation folder joined with the entry's name.
+    // Each listed entry looked up as the updater would find it on Windows: at the installation
+    // folder joined with the entry's name, by Windows' rule for names, whatever the host's.
     void checkEntries() {
         platform::Files& files = platform::files();
+        platform::WindowsNameLookup lookup(files);
         uint32_t count = record_.header.entryCount;
         for (uint32_t i = 0; i < count; ++i) {
             progress_.show("checking", i + 1, count, "entries");
             const manifest::ManifestEntry& listed = entry(i);
-            std::string path = folder_ + listed.name;
-            uint32_t attributes = files.getFileAttributes(path.c_str());
+            platform::PathKey key;
+            std::string path = platform::windowsPathKeyOf(folder_ + listed.name, key) ? lookup.realPathOf(key) : "";
+            uint32_t attributes = path.empty() ? platform::kInvalidFileAttributes : files.getFileAttributes(path.c_str());
             bool there = attributes != platform::kInvalidFileAttributes;
             bool isFolder = there && (attributes & platform::kFileAttributeDirectory);
             if (manifest::isDirectoryEntry(listed)) {
