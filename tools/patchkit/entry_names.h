@@ -19,6 +19,12 @@ struct NameClash {
         SameRecordAndFile,  // both: A and a
         FileAndFolder,      // "a" and "a\": one path cannot be both
     } kind;
+    // SameFile: what Windows reads alike in the two spellings.
+    enum Likeness {
+        LetterCase,          // ａ and Ａ, maybe besides the rest
+        CharacterSpellings,  // one character in two byte sequences of the code page: ∪ as 81 BE and as 87 9C
+        Separators,          // '/' and '\', doubled separators
+    } likeness = LetterCase;
 };
 
 // A key that two names relative to one folder (or two full paths) share exactly when Windows
@@ -29,7 +35,7 @@ std::string diskKeyOf(const std::string& name);
 // partner. Names are code page 932; a directory name ends in a backslash.
 std::vector<NameClash> findNameClashes(const std::vector<std::string>& names);
 // Why the later name of a clash cannot be carried beside `other`, the earlier one.
-std::string describeClash(NameClash::Kind kind, const std::string& other);
+std::string describeClash(const NameClash& clash, const std::string& other);
 
 // Whether an entry would land on the installation's record, Uninstallinf.dat at the top: the
 // updater would copy over it and then write its own record over the copy.

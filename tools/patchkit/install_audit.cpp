@@ -84,7 +84,7 @@ private:
         for (uint32_t i = 0; i < record_.header.entryCount; ++i) names.push_back(entry(i).name);
         for (const NameClash& clash : findNameClashes(names)) {
             add({Disagreement::NamesClash, displayText(names[clash.second]), displayText(names[clash.first]), 0, 0,
-                 describeClash(clash.kind, displayText(names[clash.first]))});
+                 describeClash(clash, displayText(names[clash.first]))});
         }
     }
 

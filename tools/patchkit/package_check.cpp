@@ -293,7 +293,7 @@ struct Checker {
             std::string other;
             displayTextOf(names[clash.first], other);
             findings.error(manifestPath, entryField(indexes[clash.second], "name"),
-                           describeClash(clash.kind, "entry " + std::to_string(indexes[clash.first]) + " (" + other + ")"));
+                           describeClash(clash, "entry " + std::to_string(indexes[clash.first]) + " (" + other + ")"));
         }
     }
 

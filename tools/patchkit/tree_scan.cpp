@@ -134,7 +134,7 @@ std::vector<TreeItem> scanTree(const std::string& rootUtf8, const ScanOptions& o
     for (const TreeItem& item : walk.items) names.push_back(item.name);
     for (const NameClash& clash : findNameClashes(names)) {
         if (options.listed.count(names[clash.first]) && options.listed.count(names[clash.second])) continue;
-        walk.problem(walk.items[clash.second].relativePath, describeClash(clash.kind, walk.items[clash.first].relativePath));
+        walk.problem(walk.items[clash.second].relativePath, describeClash(clash, walk.items[clash.first].relativePath));
     }
     return walk.items;
 }

@@ -20,7 +20,7 @@ std::string quoted(const std::string& text) {
 
 const char* mode(const DryRunReport& report) { return report.removal ? "removal" : "update"; }
 
-std::string entryLine(const EntryStep& step) {
+std::string entryLine(const EntryStep& step, const DryRunReport& report) {
     std::string line;
     if (step.readOnlyCleared) line += "read-only attribute cleared, ";
     switch (step.outcome) {
@@ -32,6 +32,10 @@ std::string entryLine(const EntryStep& step) {
         case EntryStep::FileReplaced:
             line += "replaced (" + std::to_string(step.size) + " bytes); the old file is kept as " + engine::backupPathOf(step.name);
             if (step.backupReplaced) line += ", in place of the backup there";
+            break;
+        case EntryStep::FileWrittenAgain:
+            line += "written again (" + std::to_string(step.size) + " bytes): the same file as entry " + std::to_string(step.sameFileAs) + " (" +
+                    report.entries[step.sameFileAs].name + "), which this run has brought already; no second backup";
             break;
         case EntryStep::FileDeleted: line += "deleted"; break;
         case EntryStep::Failed: line += "fails: " + quoted(step.message); break;
@@ -49,6 +53,7 @@ const char* outcomeName(EntryStep::Outcome outcome) {
         case EntryStep::FolderSkipped: return "folderSkipped";
         case EntryStep::FileAdded: return "added";
         case EntryStep::FileReplaced: return "replaced";
+        case EntryStep::FileWrittenAgain: return "writtenAgain";
         case EntryStep::FileDeleted: return "deleted";
         case EntryStep::Failed: return "failed";
         case EntryStep::NotReached: return "notReached";
@@ -130,7 +135,7 @@ void dryRunText(std::ostream& out, const DryRunRequest& request, const DryRunRep
     for (const std::string& folder : report.installFolderMade) out << "makes the installation folder " << folder << '\n';
     if (!report.stoppedEarly.empty()) out << "stops before any change: " << quoted(report.stoppedEarly) << '\n';
     if (!report.entries.empty()) out << "entries:\n";
-    for (const EntryStep& step : report.entries) out << "  " << step.name << ": " << entryLine(step) << '\n';
+    for (const EntryStep& step : report.entries) out << "  " << step.name << ": " << entryLine(step, report) << '\n';
     if (!report.rollback.empty()) out << "rollback:\n";
     for (const RollbackStep& step : report.rollback) out << "  " << rollbackLine(step) << '\n';
     if (!report.messages.empty()) out << "messages:\n";
@@ -164,7 +169,10 @@ Json dryRunJson(const DryRunRequest& request, const DryRunReport& report) {
     Json entries = Json::array();
     for (const EntryStep& step : report.entries) {
         Json entry{{"name", step.name}, {"outcome", outcomeName(step.outcome)}};
-        if (step.outcome == EntryStep::FileAdded || step.outcome == EntryStep::FileReplaced) entry["size"] = step.size;
+        if (step.outcome == EntryStep::FileAdded || step.outcome == EntryStep::FileReplaced || step.outcome == EntryStep::FileWrittenAgain) {
+            entry["size"] = step.size;
+        }
+        if (step.outcome == EntryStep::FileWrittenAgain) entry["sameFileAs"] = step.sameFileAs;
         if (step.outcome == EntryStep::FileReplaced) {
             entry["backup"] = engine::backupPathOf(step.name);
             entry["backupReplaced"] = step.backupReplaced;

@@ -1,12 +1,14 @@
 #include "tools/patchkit/dry_run/report.h"
 
 #include <cstring>
+#include <unordered_map>
 
 #include "engine/backup_name.h"
 #include "manifest/layouts.h"
 #include "manifest/text_fields.h"
 #include "platform/files.h"
 #include "platform/file_path.h"
+#include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
 
 namespace patchkit {
@@ -122,6 +124,9 @@ private:
             }
         }
         bool stopped = shownAt >= t_.size() || !report_.stoppedEarly.empty();
+        // The files the run has brought so far, by Windows' key of their names, and the entry
+        // that brought each.
+        std::unordered_map<std::string, size_t> brought;
         for (size_t i = 0; i < seen_.updateEntries.size(); ++i) {
             const manifest::ManifestEntry& entry = seen_.updateEntries[i];
             EntryStep step;
@@ -134,6 +139,13 @@ private:
                 folderEntry(entry, seen_.folderBefore[i], at, end, step);
             } else {
                 stopped = !fileEntry(entry, at, end, step);
+                // What the run brought already it writes again in place: the old file's
+                // backup was made for the first spelling.
+                auto first = brought.emplace(diskKeyOf(entry.name), i);
+                if (!stopped && !seen_.removal && !first.second && step.outcome == EntryStep::FileAdded) {
+                    step.outcome = EntryStep::FileWrittenAgain;
+                    step.sameFileAs = first.first->second;
+                }
             }
             report_.entries.push_back(step);
         }

@@ -13,13 +13,25 @@
 namespace patchkit {
 
 struct EntryStep {
-    enum Outcome { FolderMade, FolderPresent, FolderNotMade, FolderSkipped, FileAdded, FileReplaced, FileDeleted, Failed, NotReached };
+    enum Outcome {
+        FolderMade,
+        FolderPresent,
+        FolderNotMade,
+        FolderSkipped,
+        FileAdded,
+        FileReplaced,
+        FileWrittenAgain,  // a file an earlier entry of the run brought, under another spelling: no second backup
+        FileDeleted,
+        Failed,
+        NotReached,
+    };
     std::string name;
     Outcome outcome = NotReached;
     std::vector<std::string> foldersMade;  // above the entry, made on the way to it
     bool readOnlyCleared = false;
     bool backupReplaced = false;           // FileReplaced: an older backup of that name went
-    uint64_t size = 0;                     // FileAdded, FileReplaced: bytes written
+    uint64_t size = 0;                     // FileAdded, FileReplaced, FileWrittenAgain: bytes written
+    size_t sameFileAs = 0;                 // FileWrittenAgain: the entry that brought the file
     std::string message;                   // Failed: the updater's message
 };
 
