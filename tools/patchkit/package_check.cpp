@@ -249,7 +249,8 @@ struct Checker {
             }
             std::string utf8;
             if (!displayTextOf(name, utf8)) continue;  // reported with the manifest's texts
-            if (dataFolderPresent) payload(i, entry, utf8);
+            // A removal reads no payload.
+            if (dataFolderPresent && !request.removal) payload(i, entry, utf8);
         }
         progress.finish();
         unjudgedLengths();
