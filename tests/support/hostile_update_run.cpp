@@ -48,6 +48,7 @@ HostileUpdateRun::Tree treeOf(overlay::FilesOverlay& files, const std::string& f
         std::string key = patchkit::diskKeyOf(item.name);
         if (item.folder) {
             tree.folders.insert(key);
+            tree.folderNames[key] = item.name;
             continue;
         }
         tree.files[key] = contentOf(files, folder + item.name);
@@ -151,6 +152,7 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     run.installedBefore = treeOf(files, HostileUpdateRun::kInstallFolder);
     run.payload = treeOf(files, HostileUpdateRun::kDataFolder);
     run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
+    run.updateManifest = contentOf(files, HostileUpdateRun::kUpdateFolder + manifest::kUpdateManifestName);
 
     FreshRunState runState;
     patchkit::PackageProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal);

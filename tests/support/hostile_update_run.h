@@ -27,9 +27,11 @@ struct HostileUpdateRun {
         std::map<std::string, std::string> files;
         std::map<std::string, std::string> names;
         std::set<std::string> folders;
+        std::map<std::string, std::string> folderNames;  // a folder's spelling, ending in '\'
     };
     Tree installedBefore, installedAfter, payload, userProgramsAfter, commonProgramsAfter;
     std::string recordBefore, recordAfter;
+    std::string updateManifest;  // Updateinf.dat as the run found it
     bool recordLoadsAfter = false;
     // The record as the run held it at the end, saved apart: what the run's own save writes.
     std::string recordInMemory;
