@@ -113,15 +113,21 @@ struct Checker {
         }
     }
 
-    bool takeInstallFolder() {
-        if (!request.hasInstallPath) return true;
+    // A folder of the command line as the updater names it: code page 932, ending in a separator.
+    bool takeFolder(const char* option, const std::string& utf8, std::string& folder) {
         std::string why;
-        if (!cp932Of(request.installPath, installFolder, why)) {
-            findings.error("--install-path", "", why);
+        if (!cp932Of(utf8, folder, why)) {
+            findings.error(option, "", why);
             return false;
         }
+        platform::ensureTrailingSeparator(folder);
+        return true;
+    }
+
+    bool takeInstallFolder() {
         // The registry value names the folder with its trailing backslash; the updater adds none.
-        platform::ensureTrailingSeparator(installFolder);
+        if (!request.hasInstallPath) return true;
+        if (!takeFolder("--install-path", request.installPath, installFolder)) return false;
         size_t record = installFolder.size() + std::strlen(manifest::kUninstallManifestName);
         if (record > kLongestPath) {
             findings.error("--install-path", "", "the path of the installation's record " + pathTooLong(record));
@@ -130,14 +136,9 @@ struct Checker {
     }
 
     bool takeUpdateFolder() {
-        if (!request.hasUpdatePath) return true;
-        std::string why;
-        if (!cp932Of(request.updatePath, dataFolder, why)) {
-            findings.error("--update-path", "", why);
-            return false;
-        }
         // As start-up names it: the program's folder with a separator, then the data folder's.
-        platform::ensureTrailingSeparator(dataFolder);
+        if (!request.hasUpdatePath) return true;
+        if (!takeFolder("--update-path", request.updatePath, dataFolder)) return false;
         size_t manifest = dataFolder.size() + std::strlen(manifest::kUpdateManifestName);
         dataFolder += manifest::kPayloadFolderName;
         platform::ensureTrailingSeparator(dataFolder);
