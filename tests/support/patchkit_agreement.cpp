@@ -43,6 +43,24 @@ int heldEntryOf(const patchkit::Finding& finding) {
     return held ? std::atoi(finding.field.c_str() + 6) : -1;
 }
 
+// check's errors held to the run: the entries they are about, and the first in words.
+struct Checked {
+    std::set<int> atFault;
+    std::string firstHeld;
+};
+
+Checked checked(const patchkit::CheckRequest& request) {
+    Checked result;
+    patchkit::Findings findings;
+    patchkit::checkPackage(request, findings, patchkit::Progress::silent());
+    for (const patchkit::Finding& finding : findings.all()) {
+        if (heldEntryOf(finding) == -1) continue;
+        result.atFault.insert(heldEntryOf(finding));
+        if (result.firstHeld.empty()) result.firstHeld = finding.field + ": " + finding.reason;
+    }
+    return result;
+}
+
 void writeFile(const std::string& path, const std::string& bytes) {
     engine::createDirectoryChain(platform::getParentFolder(path));
     support::CFile file;
@@ -117,28 +135,26 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
     writeFile(folder + "update\\" + manifest::kUpdateManifestName, run.updateManifest);
     writeTree(folder + "update\\" + manifest::kPayloadFolderName + "\\", run.payload);
     writeTree(folder + "product\\", run.installedAfter);
+    // check with `--install-path`, and apart from it with `--update-path`.
     patchkit::CheckRequest request;
     request.packageDir = platform::posix::hostPathOf((folder + "update").c_str());
     request.hasInstallPath = true;
     request.installPath = Run::kInstallFolder;  // ASCII, so UTF-8 too
     request.removal = update.removal;
-    patchkit::Findings findings;
-    patchkit::checkPackage(request, findings, patchkit::Progress::silent());
-    std::set<int> atFault;
-    std::string firstHeld;
-    for (const patchkit::Finding& finding : findings.all()) {
-        if (heldEntryOf(finding) == -1) continue;
-        atFault.insert(heldEntryOf(finding));
-        if (firstHeld.empty()) firstHeld = finding.field + ": " + finding.reason;
-    }
+    Checked installOnly = checked(request);
+    request.hasInstallPath = false;
+    request.hasUpdatePath = true;
+    request.updatePath = Run::kUpdateFolder;
+    Checked updateOnly = checked(request);
+    const std::set<int>& atFault = installOnly.atFault;
 
     // (a), from the run's messages; a failed call of the file service tells nothing of the package.
-    auto foundByCheck = [&](const std::string& name, const char* why) {
+    auto foundByCheck = [&](const Checked& by, const std::string& name, const char* why) {
         agreement.refusedForThePackage = true;
         for (size_t i = 0; i < update.updateEntries.size(); ++i) {
-            if (update.updateEntries[i].name == name && atFault.count(static_cast<int>(i))) return;
+            if (update.updateEntries[i].name == name && by.atFault.count(static_cast<int>(i))) return;
         }
-        if (!atFault.count(-2)) agreement.broken.push_back("the run stopped at " + patchkit::displayText(name) + " for " + why + ", and check found nothing");
+        if (!by.atFault.count(-2)) agreement.broken.push_back("the run stopped at " + patchkit::displayText(name) + " for " + why + ", and check found nothing");
     };
     const std::string data = Run::kDataFolder, tooLong = engine::messages::kPathTooLongSuffix, openFailed = engine::messages::kOpenFailedSuffix;
     for (size_t b = 0; b < run.boxes.size() && !run.faultStruck; ++b) {
@@ -148,18 +164,22 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
         if (run.outcome == app::RunOutcome::StartUpRefused && text == app::messages::kUpdateManifestUnreadable) {
             agreement.refusedForThePackage = true;
             if (atFault.empty() || *atFault.rbegin() < 0) agreement.broken.push_back("start-up refused the manifest, and check found no entry at fault");
-        } else if (!name.empty() && !(update.removal && folderEntry) &&
-                   Run::kInstallFolder.size() + name.size() + (folderEntry || update.removal ? 0 : 4) > 259) {
-            // Over MAX_PATH less its terminator, the entry's path or its backup's, four bytes longer.
-            foundByCheck(name, "a path too long in the installation");
+        } else if (!name.empty()) {
+            // Over MAX_PATH less its terminator: the entry's path or its backup's, four bytes
+            // longer, in the installation, and a file's payload in the data folder.
+            if (!(update.removal && folderEntry) && Run::kInstallFolder.size() + name.size() + (folderEntry || update.removal ? 0 : 4) > 259) {
+                foundByCheck(installOnly, name, "a path too long in the installation");
+            }
+            if (!update.removal && !folderEntry && data.size() + name.size() > 259) foundByCheck(updateOnly, name, "a path too long in the data folder");
         } else if (startsWith(text, data) && endsWith(text, openFailed)) {
-            foundByCheck(text.substr(data.size(), text.size() - data.size() - openFailed.size()), "its payload missing");
+            foundByCheck(installOnly, text.substr(data.size(), text.size() - data.size() - openFailed.size()), "its payload missing");
         }
     }
     // (b)
-    if (!firstHeld.empty() && run.outcome != app::RunOutcome::Declined) {
+    for (const Checked* by : {&installOnly, &updateOnly}) {
+        if (by->firstHeld.empty() || run.outcome == app::RunOutcome::Declined) continue;
         agreement.checkFoundFault = true;
-        if (run.succeeded()) agreement.broken.push_back("check says \"" + firstHeld + "\", and the run succeeded");
+        if (run.succeeded()) agreement.broken.push_back("check says \"" + by->firstHeld + "\", and the run succeeded");
     }
     auditAgrees(run, patchkit::auditInstallation(platform::posix::hostPathOf((folder + "product").c_str()), patchkit::Progress::silent()),
                 agreement.broken);
