@@ -1,6 +1,6 @@
 #include "engine/apply_update.h"
-#include "platform/files.h"
 #include "platform/file_path.h"
+#include "platform/files.h"
 
 namespace engine {
 namespace {

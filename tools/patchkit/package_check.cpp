@@ -331,9 +331,8 @@ struct Checker {
         return std::memchr(entry.name, 0, sizeof entry.name) != nullptr && entry.name[0] != '\0' && !manifest::isDirectoryEntry(entry);
     }
 
-    // Files in data/ that no entry names are never copied: usually a sign that the manifest and
-    // the payload come from different makes.
-    // A payload file is listed where an entry's name finds it on Windows.
+    // Files in data/ that no entry names (by Windows' rule, as the updater finds them) are never
+    // copied: usually a sign that the manifest and the payload come from different makes.
     void unlisted(const std::vector<std::string>& names) {
         std::unordered_set<std::string> listed;
         for (const std::string& name : names) listed.insert(diskKeyOf(name));

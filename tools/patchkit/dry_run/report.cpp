@@ -6,8 +6,8 @@
 #include "engine/backup_name.h"
 #include "manifest/layouts.h"
 #include "manifest/text_fields.h"
-#include "platform/files.h"
 #include "platform/file_path.h"
+#include "platform/files.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
 

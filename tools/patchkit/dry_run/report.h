@@ -20,7 +20,7 @@ struct EntryStep {
         FolderSkipped,
         FileAdded,
         FileReplaced,
-        FileWrittenAgain,  // a file an earlier entry of the run brought, under another spelling: no second backup
+        FileWrittenAgain,  // a file an earlier entry of the run brought (the same name, or another spelling): no second backup
         FileDeleted,
         Failed,
         NotReached,
