@@ -19,9 +19,9 @@ using manifest::kHeaderTextWidth;
 using manifest::kNameWidth;
 
 // Walks one JSON object and files every problem under the field's dotted name.
-class Reader {
+class DescriptionReader {
 public:
-    Reader(const std::string& file, Findings& findings) : file_(file), findings_(findings) {}
+    DescriptionReader(const std::string& file, Findings& findings) : file_(file), findings_(findings) {}
 
     void fail(const std::string& field, const std::string& reason) { findings_.error(file_, field, reason); }
 
@@ -152,7 +152,7 @@ private:
     Findings& findings_;
 };
 
-void readUpdate(Reader& r, const Json& object, UpdateDescription& out) {
+void readUpdate(DescriptionReader& r, const Json& object, UpdateDescription& out) {
     const std::string f = "update";
     r.onlyKeys(object, f, {"title", "updateName", "note", "productName", "registryKey", "registryValue", "carriedStrings",
                            "shortcuts", "extra", "entryExtra"});
@@ -168,7 +168,7 @@ void readUpdate(Reader& r, const Json& object, UpdateDescription& out) {
     r.extras(object, f, out.extras);
 }
 
-void readInstall(Reader& r, const Json& object, InstallDescription& out) {
+void readInstall(DescriptionReader& r, const Json& object, InstallDescription& out) {
     const std::string f = "install";
     r.onlyKeys(object, f, {"templateArgument", "shortcutFolderTemplate", "carriedStrings", "shortcuts", "extra", "entryExtra"});
     r.text(object, f, "templateArgument", kHeaderTextWidth, out.templateArgument, false);
@@ -218,7 +218,7 @@ bool parseDescription(const std::string& jsonText, const std::string& fileLabel,
         findings.error(fileLabel, "", "must hold one JSON object");
         return false;
     }
-    Reader reader(fileLabel, findings);
+    DescriptionReader reader(fileLabel, findings);
     reader.onlyKeys(document, "", {"update", "install"});
     for (const char* section : {"update", "install"}) {
         auto it = document.find(section);
