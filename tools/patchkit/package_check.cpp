@@ -10,8 +10,8 @@
 #include "engine/backup_name.h"
 #include "engine/path_limit.h"
 #include "engine/shortcuts.h"
-#include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "manifest/name_rule.h"
 #include "manifest/package_names.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
@@ -125,7 +125,7 @@ struct Checker {
             std::string name = entry.name;
             names.push_back(name);
             // A name the loader refuses for leaving its folder is not followed on the disk.
-            if (!manifest::entryNameProblem(name.c_str()).empty()) continue;
+            if (!manifest::nameProblem(name).empty()) continue;
             bool directory = manifest::isDirectoryEntry(entry);
             if (directory && !support::isPathSeparatorAt(name, name.size() - 1)) {
                 findings.warning(manifestPath, entryField(i, "name"),
