@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <limits>
 
-#include "engine/shortcuts.h"
+#include "engine/shortcut_links.h"
 #include "manifest/manifests.h"
 #include "support/text_template.h"
 #include "tools/patchkit/field_text.h"
@@ -61,6 +61,11 @@ public:
         if (std::string why = templateProblem(out); !why.empty()) fail(join(parent, key), why);
     }
 
+    void nameTemplateText(const Json& object, const std::string& parent, std::string& out) {
+        templateText(object, parent, "nameTemplate", sizeof(manifest::ShortcutSlot::nameTemplate), out);
+        if (std::string why = linkNameProblem(out); !why.empty()) fail(join(parent, "nameTemplate"), why);
+    }
+
     void carriedStrings(const Json& object, const std::string& parent, std::array<std::string, manifest::kCarriedStringCount>& out) {
         std::string field = join(parent, "carriedStrings");
         auto it = object.find("carriedStrings");
@@ -90,7 +95,7 @@ public:
                 continue;
             }
             onlyKeys(slot, slotField, {"nameTemplate", "target"});
-            templateText(slot, slotField, "nameTemplate", sizeof(manifest::ShortcutSlot::nameTemplate), out[k].nameTemplate);
+            nameTemplateText(slot, slotField, out[k].nameTemplate);
             text(slot, slotField, "target", sizeof(manifest::ShortcutSlot::target), out[k].target, false);
             if (out[k].nameTemplate.empty() && !out[k].target.empty()) {
                 fail(slotField + ".nameTemplate", "is empty, which marks the slot unused, yet a target is given");
@@ -173,9 +178,9 @@ void readInstall(DescriptionReader& r, const Json& object, InstallDescription& o
     r.onlyKeys(object, f, {"templateArgument", "shortcutFolderTemplate", "carriedStrings", "shortcuts", "extra", "entryExtra"});
     r.text(object, f, "templateArgument", kHeaderTextWidth, out.templateArgument, false);
     r.templateText(object, f, "shortcutFolderTemplate", kHeaderTextWidth, out.shortcutFolderTemplate);
-    if (!engine::staysInFolder(support::expandTemplate(out.shortcutFolderTemplate, out.templateArgument).text)) {
-        r.fail(f + ".shortcutFolderTemplate",
-               "leads out of the Programs folders (a \".\" or \"..\" component, or a ':'); the updater would make no shortcut");
+    support::ExpandedTemplate folder = support::expandTemplate(out.shortcutFolderTemplate, out.templateArgument);
+    if (std::string why = engine::shortcutFolderProblem(folder.text); !why.empty()) {
+        r.fail(f + ".shortcutFolderTemplate", "gives a shortcut folder the updater refuses (" + why + "); it would make no shortcut");
     }
     r.carriedStrings(object, f, out.carriedStrings);
     r.shortcuts(object, f, out.shortcuts);
