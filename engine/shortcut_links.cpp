@@ -3,8 +3,8 @@
 #include "engine/path_limit.h"
 #include "manifest/name_rule.h"
 #include "manifest/text_fields.h"
+#include "platform/file_path.h"
 #include "platform/shell.h"
-#include "support/multibyte.h"
 #include "support/text_template.h"
 
 namespace engine {
@@ -16,7 +16,7 @@ constexpr std::string_view kLinkExtension = ".lnk";
 // would be relative ones, resolved against whatever the current folder is.
 std::string folderBelowPrograms(int csidl, const std::string& name) {
     std::string programs = platform::shell().specialFolderPath(csidl);
-    support::ensureTrailingSeparator(programs);
+    platform::ensureTrailingSeparator(programs);
     return programs.empty() ? programs : programs + name;
 }
 

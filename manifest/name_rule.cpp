@@ -1,8 +1,8 @@
 #include "manifest/name_rule.h"
 
+#include "platform/file_path.h"
 #include "platform/text.h"
 #include "platform/text_encoding.h"
-#include "support/multibyte.h"
 
 namespace manifest {
 namespace {
@@ -24,14 +24,14 @@ std::string nameProblem(std::string_view name) {
     if (name.empty()) return "name is empty";
     std::string utf8;
     if (!platform::cp932ToUtf8(name, utf8)) return "name is not code page 932 text; the system would read it as another name";
-    if (support::isPathSeparatorAt(name, 0)) return "name starts with a separator";
+    if (platform::isPathSeparatorAt(name, 0)) return "name starts with a separator";
     // ':' and '.' are never trail bytes in code page 932, so a plain byte search finds only
     // real ones.
     if (name.find(':') != std::string_view::npos) return "name holds a ':' (drive letter or stream)";
 
     size_t start = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !support::isPathSeparatorAt(name, i)) continue;
+        if (i < name.size() && !platform::isPathSeparatorAt(name, i)) continue;
         std::string_view component = name.substr(start, i - start);
         start = i + 1;
         // A folder's trailing separator leaves an empty last component; an empty component in

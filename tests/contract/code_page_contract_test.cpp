@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/file_path.h"
 #include "platform/text_encoding.h"
-#include "support/multibyte.h"
 
 namespace {
 
@@ -28,9 +28,9 @@ TEST(CodePageContract, LeadBytesAreThoseOfCodePage932) {
 
 TEST(CodePageContract, TheTrailByte5CofAKanjiIsNoSeparator) {
     const std::string path = "C:\\\x95\x5C";  // C:\表
-    EXPECT_TRUE(support::isPathSeparatorAt(path, 2));
-    EXPECT_FALSE(support::isPathSeparatorAt(path, 4));
-    EXPECT_FALSE(support::isSingleByteCharacterAt(path, 3));
+    EXPECT_TRUE(platform::isPathSeparatorAt(path, 2));
+    EXPECT_FALSE(platform::isPathSeparatorAt(path, 4));
+    EXPECT_FALSE(platform::isSingleByteCharacterAt(path, 3));
 }
 
 TEST(CodePageContract, ConversionToAndFromUtf8RoundTripsAndRefusesWhatCodePage932Lacks) {

@@ -9,8 +9,8 @@
 
 #include "app/path_helpers.h"
 #include "platform/code_page.h"
+#include "platform/file_path.h"
 #include "support/file.h"
-#include "support/multibyte.h"
 
 namespace {
 
@@ -27,18 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Whether a byte is a separator depends only on the bytes up to it.
     for (size_t i = 0; i < path.size(); ++i) {
-        require(support::isPathSeparatorAt(path, i) == support::isPathSeparatorAt(path.substr(0, i + 1), i));
+        require(platform::isPathSeparatorAt(path, i) == platform::isPathSeparatorAt(path.substr(0, i + 1), i));
     }
 
     // The parent is everything before the last separator past index 0, or nothing.
     std::string parent = app::getParentFolder(path);
     std::string name = support::fileNameOf(path);
     if (parent.empty()) {
-        for (size_t i = 1; i < path.size(); ++i) require(!support::isPathSeparatorAt(path, i));
+        for (size_t i = 1; i < path.size(); ++i) require(!platform::isPathSeparatorAt(path, i));
     } else {
         require(path.compare(0, parent.size(), parent) == 0);
-        require(support::isPathSeparatorAt(path, parent.size()));
-        for (size_t i = parent.size() + 1; i < path.size(); ++i) require(!support::isPathSeparatorAt(path, i));
+        require(platform::isPathSeparatorAt(path, parent.size()));
+        for (size_t i = parent.size() + 1; i < path.size(); ++i) require(!platform::isPathSeparatorAt(path, i));
     }
     // fileNameOf splits at the same separator, so parent, separator and name make the path.
     if (!parent.empty()) {
@@ -55,11 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (path.empty()) {
         require(folder.empty());
     } else if (folder == path) {
-        require(support::isPathSeparatorAt(folder, folder.size() - 1));
+        require(platform::isPathSeparatorAt(folder, folder.size() - 1));
     } else {
         require(folder == path + '\\');
-        require(support::isPathSeparatorAt(folder, folder.size() - 1) ||
-                !support::isSingleByteCharacterAt(folder, folder.size() - 1));
+        require(platform::isPathSeparatorAt(folder, folder.size() - 1) ||
+                !platform::isSingleByteCharacterAt(folder, folder.size() - 1));
     }
     return 0;
 }
