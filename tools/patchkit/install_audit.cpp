@@ -46,6 +46,12 @@ public:
 private:
     void add(Disagreement disagreement) { found_.push_back(std::move(disagreement)); }
 
+    // The path on this host of what `path` names on Windows; empty where it names nothing.
+    std::string realPathOf(const std::string& path) {
+        platform::PathKey key;
+        return platform::windowsPathKeyOf(path, key) ? names_.realPathOf(key) : std::string();
+    }
+
     const manifest::ManifestEntry& entry(uint32_t i) const { return record_.entries()[i]; }
 
     bool loadRecord() {
@@ -90,13 +96,11 @@ private:
     // folder joined with the entry's name, by Windows' rule for names, whatever the host's.
     void checkEntries() {
         platform::Files& files = platform::files();
-        platform::WindowsNameLookup lookup(files);
         uint32_t count = record_.header.entryCount;
         for (uint32_t i = 0; i < count; ++i) {
             progress_.show("checking", i + 1, count, "entries");
             const manifest::ManifestEntry& listed = entry(i);
-            platform::PathKey key;
-            std::string path = platform::windowsPathKeyOf(folder_ + listed.name, key) ? lookup.realPathOf(key) : "";
+            std::string path = realPathOf(folder_ + listed.name);
             uint32_t attributes = path.empty() ? platform::kInvalidFileAttributes : files.getFileAttributes(path.c_str());
             bool there = attributes != platform::kInvalidFileAttributes;
             bool isFolder = there && (attributes & platform::kFileAttributeDirectory);
@@ -165,7 +169,7 @@ private:
             const manifest::ShortcutSlot& slot = header.shortcuts[k];
             engine::SlotLinks links;
             if (slot.nameTemplate[0] == '\0' || !engine::slotLinksOf(slot, manifest::fieldText(header.templateArgument), folders, links)) continue;
-            if (platform::files().getFileAttributes(links.user.c_str()) == platform::kInvalidFileAttributes) {
+            if (realPathOf(links.user).empty()) {
                 add({Disagreement::ShortcutMissing, "slot " + std::to_string(k), "(per-user Programs)\\" + displayText(links.user.substr(programs)), 0, 0, ""});
             }
         }
@@ -176,6 +180,8 @@ private:
     std::string folder_;  // the installation as the file service takes it, ending in a separator
     manifest::UninstallManifest record_;
     std::vector<Disagreement> found_;
+    // What the record names is looked up as Windows would open it, whatever the host's rule.
+    platform::WindowsNameLookup names_{platform::files()};
 };
 
 }  // namespace
