@@ -7,8 +7,10 @@
 #include <tuple>
 
 #include "app/updater.h"
+#include "engine/backup_name.h"
 #include "engine/engine_messages.h"
 #include "manifest/layouts.h"
+#include "manifest/package_names.h"
 #include "platform/file_names.h"
 #include "platform/text_encoding.h"
 #include "support/text_template.h"
@@ -67,14 +69,15 @@ private:
     }
     bool listedFile(const std::string& key) const {
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (!manifest::isDirectoryEntry(e) && diskKeyOf(e.name) == key) return true;
+            if (!manifest::isDirectoryEntry(e) && run_.installedKeyBefore(e.name) == key) return true;
         }
         return false;
     }
     // The old X.bak that the backup of an X that existed replaces: the one loss intended.
     bool replacedByABackup(const std::string& key) const {
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (!manifest::isDirectoryEntry(e) && diskKeyOf(e.name) + ".BAK" == key && run_.installedBefore.files.count(diskKeyOf(e.name)) && reached(e)) {
+            if (!manifest::isDirectoryEntry(e) && run_.installedKeyBefore(engine::backupPathOf(e.name)) == key &&
+                run_.installedBefore.files.count(run_.installedKeyBefore(e.name)) && reached(e)) {
                 return true;
             }
         }
@@ -83,17 +86,20 @@ private:
 
     void nothingLost() {
         for (const auto& [key, content] : run_.installedBefore.files) {
-            if (key == "UNINSTALLINF.DAT") continue;
-            bool kept = holds(key, content);
-            if (!update_.removal && (run_.succeeded() || run_.faultStruckAfterTheCopy)) kept = kept || holds(key + ".BAK", content);
+            if (key == run_.installedKeyBefore(manifest::kUninstallManifestName)) continue;
+            const std::string& name = run_.installedBefore.names.at(key);
+            bool kept = holds(run_.installedKeyAfter(name), content);
+            if (!update_.removal && (run_.succeeded() || run_.faultStruckAfterTheCopy)) {
+                kept = kept || holds(run_.installedKeyAfter(engine::backupPathOf(name)), content);
+            }
             if (update_.removal && listedFile(key)) kept = true;
-            if (!kept && !replacedByABackup(key)) broken("the old content of " + shown(run_.installedBefore.names.at(key)) + " is gone");
+            if (!kept && !replacedByABackup(key)) broken("the old content of " + shown(name) + " is gone");
         }
     }
 
     void nothingOutside() {
-        std::vector<std::string> inside = {diskKeyOf(Run::kInstallFolder)};
-        for (const std::string& programs : {Run::kUserPrograms, Run::kCommonPrograms}) {
+        std::vector<std::string> inside = {diskKeyOf(run_.places.installFolder)};
+        for (const std::string& programs : {run_.places.userPrograms, run_.places.commonPrograms}) {
             std::string folder = linkFolderKey(update_, programs);
             if (!folder.empty()) inside.push_back(folder);
         }
@@ -120,8 +126,8 @@ private:
         std::map<std::string, const std::string*> expected;
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
             if (manifest::isDirectoryEntry(e)) continue;
-            auto payload = run_.payload.files.find(diskKeyOf(e.name));
-            expected[diskKeyOf(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
+            auto payload = run_.payload.files.find(run_.payloadKeyOf(e.name));
+            expected[run_.installedKeyAfter(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
         }
         for (const auto& [key, content] : expected) {
             auto after = run_.installedAfter.files.find(key);
