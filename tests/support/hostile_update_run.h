@@ -46,6 +46,9 @@ struct HostileUpdateRun {
     // Windows' key of the name; a run on a real disk asks the disk which file the name opens.
     std::function<std::string(const std::string& name)> installedKeyBefore = patchkit::diskKeyOf,
                                                            installedKeyAfter = patchkit::diskKeyOf, payloadKeyOf = patchkit::diskKeyOf;
+    // Where a whole path lies after the run, for the changes and the places' folders: a key that
+    // is below a folder's (a '/' behind it) where the path lies in that folder.
+    std::function<std::string(const std::string& path)> pathKeyOf = patchkit::diskKeyOf;
     std::string recordBefore, recordAfter;
     bool recordLoadsAfter = false;
     // The record as the run held it at the end, saved apart: what the run's own save writes.

@@ -31,11 +31,11 @@ bool below(const std::string& key, const std::string& folderKey) {
 std::string shown(const std::string& cp932) { return "\"" + platform::utf8OrRawBytes(cp932) + "\""; }
 
 // The folder a shortcut folder's links land in, or empty where that leaves the Programs folder.
-std::string linkFolderKey(const HostileUpdate& update, const std::string& programs) {
+std::string linkFolderKey(const HostileUpdate& update, const Run& run, const std::string& programs) {
     const manifest::UninstallHeader& header = update.recordHeader;
     support::ExpandedTemplate folder = support::expandTemplate(header.shortcutFolderTemplate, header.templateArgument);
     if (!folder.usable()) return {};
-    std::string landing = platform::parentKeyOf(diskKeyOf(programs + folder.text + "x.lnk")), top = diskKeyOf(programs);
+    std::string landing = platform::parentKeyOf(run.pathKeyOf(programs + folder.text + "x.lnk")), top = run.pathKeyOf(programs);
     return landing == top || below(landing, top) ? landing : std::string();
 }
 
@@ -98,13 +98,13 @@ private:
     }
 
     void nothingOutside() {
-        std::vector<std::string> inside = {diskKeyOf(run_.places.installFolder)};
+        std::vector<std::string> inside = {run_.pathKeyOf(run_.places.installFolder)};
         for (const std::string& programs : {run_.places.userPrograms, run_.places.commonPrograms}) {
-            std::string folder = linkFolderKey(update_, programs);
+            std::string folder = linkFolderKey(update_, run_, programs);
             if (!folder.empty()) inside.push_back(folder);
         }
         auto allowed = [&](const std::string& path) {
-            std::string key = diskKeyOf(path);
+            std::string key = run_.pathKeyOf(path);
             for (const std::string& folder : inside) {
                 if (below(key, folder) || (key == folder && folder != inside[0])) return true;
             }

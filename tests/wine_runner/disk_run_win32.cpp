@@ -10,6 +10,7 @@
 #include "manifest/package_names.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/text_encoding.h"
 #include "platform/win32/wide_text.h"
 #include "tests/fakes/fixed_process.h"
 #include "tests/fakes/recording_shell.h"
@@ -67,7 +68,7 @@ NameKeys keysBefore(const HostileUpdate& update, const std::string& folder, cons
     }
     return [keys](const std::string& name) {
         auto found = keys.find(name);
-        return found != keys.end() ? found->second : "\n(not asked before the run) " + name;
+        return found != keys.end() ? found->second : "<not asked before the run> " + platform::utf8OrRawBytes(name);
     };
 }
 
@@ -126,6 +127,8 @@ HostileUpdateRun DiskRun::run(const HostileUpdate& update, const std::vector<Cas
     run.installedAfter = treeOf(installedAfter);
     run.userProgramsAfter = treeOf(part(after, places_.userPrograms));
     run.commonProgramsAfter = treeOf(part(after, places_.commonPrograms));
+    auto everything = std::make_shared<OpenedFiles>(root_, after);
+    run.pathKeyOf = [everything](const std::string& path) { return everything->keyOfPath(path); };
     run.installedKeyAfter = keysNow(places_.installFolder, installedAfter);
     run.payloadKeyOf = keysNow(places_.dataFolder, payload);
     run.recordAfter = contentOf(run.installedAfter, run.installedKeyAfter(manifest::kUninstallManifestName));
