@@ -122,12 +122,15 @@ private:
         if (!saved && !(run_.faultStruck && run_.recordAfter == run_.recordBefore)) broken("the record is neither the one the run held nor the old one");
     }
 
+    // An update's names lead to their payload's bytes; a removal's files, those its names led to
+    // before the run, are gone (where a Linux folder holds a twin, the name may still open that).
     void successIsTrue() {
         std::map<std::string, const std::string*> expected;
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
             if (manifest::isDirectoryEntry(e)) continue;
             auto payload = run_.payload.files.find(run_.payloadKeyOf(e.name));
-            expected[run_.installedKeyAfter(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
+            std::string key = update_.removal ? run_.installedKeyBefore(e.name) : run_.installedKeyAfter(e.name);
+            expected[key] = payload == run_.payload.files.end() ? nullptr : &payload->second;
         }
         for (const auto& [key, content] : expected) {
             auto after = run_.installedAfter.files.find(key);
