@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace engine {
 
@@ -12,18 +11,12 @@ namespace engine {
 // separator: the shortcuts' targets lie in it and it is their working directory. Nothing is
 // reported; always true.
 //
-// A slot is skipped (nothing deleted, created or recorded) when a template it needs is
-// unusable (see support::expandTemplate), a shortcut name it composes leaves the shortcut
-// folder (see staysInFolder), or a name or path it composes does not fit a Windows
-// path's 260 bytes; a shortcut folder template that is unusable, or whose name leaves the
-// Programs folders, skips every slot. A Programs folder
-// that cannot be resolved gets no file operation, and the slot is still recorded.
+// A slot is skipped (nothing deleted, created or recorded) when it makes no link (a template
+// it needs is unusable, a name fails the name rule, or a name or path it composes does not fit
+// a Windows path's 260 bytes; see engine/shortcut_links.h) or its target path does not fit; a
+// shortcut folder template that is unusable, or whose name fails the name rule, skips every
+// slot. A Programs folder that cannot be resolved gets no file operation, and the slot is still
+// recorded.
 bool createShortcuts(const std::string& installFolder);
-
-// Whether a name joined to a folder names something inside it: no "." or ".." component and
-// no ':' (a drive or a stream). Shortcut names and the shortcut folder's name come from a
-// downloaded update and the installation's record, and the updater deletes and writes links by
-// them with the rights it was started with.
-bool staysInFolder(std::string_view name);
 
 }  // namespace engine

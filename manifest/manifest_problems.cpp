@@ -1,10 +1,8 @@
 #include "manifest/manifest_problems.h"
 
 #include <cstring>
-#include <string_view>
 
-#include "platform/text.h"
-#include "support/multibyte.h"
+#include "manifest/name_rule.h"
 
 namespace manifest {
 namespace {
@@ -37,7 +35,7 @@ std::vector<ManifestProblem> sizeProblems(uint64_t headerSize, uint32_t entryCou
 
 std::string entryField(uint32_t index) { return "entry " + std::to_string(index) + " name"; }
 
-bool nameProblems(std::vector<ManifestProblem>& problems, const ManifestEntry& entry, uint32_t index) {
+bool unterminatedOrEmpty(std::vector<ManifestProblem>& problems, const ManifestEntry& entry, uint32_t index) {
     if (!terminated(entry.name, sizeof entry.name)) {
         checkText(problems, entryField(index), entry.name, sizeof entry.name);
         return true;
@@ -47,17 +45,6 @@ bool nameProblems(std::vector<ManifestProblem>& problems, const ManifestEntry& e
         return true;
     }
     return false;
-}
-
-bool isReservedDeviceName(std::string_view component) {
-    // The device is named whatever follows a dot: "nul.txt" opens NUL on Windows.
-    std::string_view base = component.substr(0, component.find('.'));
-    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    for (const char* device : {"con", "prn", "aux", "nul"}) {
-        if (platform::equalsIgnoringAsciiCase(base, device)) return true;
-    }
-    if (base.size() != 4 || base[3] < '1' || base[3] > '9') return false;
-    return platform::equalsIgnoringAsciiCase(base.substr(0, 3), "com") || platform::equalsIgnoringAsciiCase(base.substr(0, 3), "lpt");
 }
 
 }  // namespace
@@ -97,41 +84,16 @@ std::vector<ManifestProblem> findUninstallHeaderProblems(const UninstallHeader& 
 std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entries, uint32_t count) {
     std::vector<ManifestProblem> problems;
     for (uint32_t i = 0; i < count; ++i) {
-        if (nameProblems(problems, entries[i], i)) continue;
-        if (std::string why = entryNameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
+        if (unterminatedOrEmpty(problems, entries[i], i)) continue;
+        if (std::string why = nameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
     }
     return problems;
 }
 
 std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* entries, uint32_t count) {
     std::vector<ManifestProblem> problems;
-    for (uint32_t i = 0; i < count; ++i) nameProblems(problems, entries[i], i);
+    for (uint32_t i = 0; i < count; ++i) unterminatedOrEmpty(problems, entries[i], i);
     return problems;
-}
-
-std::string entryNameProblem(const char* name) {
-    std::string_view text(name);
-    if (text.empty()) return "name is empty";
-    if (support::isPathSeparatorAt(text, 0)) return "name starts with a separator";
-    // ':' and '.' are never trail bytes in code page 932, so a plain byte search finds only
-    // real ones.
-    if (text.find(':') != std::string_view::npos) return "name holds a ':' (drive letter or stream)";
-
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !support::isPathSeparatorAt(text, i)) continue;
-        std::string_view component = text.substr(start, i - start);
-        start = i + 1;
-        // A directory entry's trailing separator leaves an empty last component; an empty
-        // component in the middle ("a\\\\b") is harmless to the system.
-        if (component.empty()) continue;
-        if (component == "." || component == "..") return "name has a \".\" or \"..\" component";
-        // The last byte of a component is a dot or a blank only when it is a character of its
-        // own: both values are below code page 932's trail-byte range.
-        if (component.back() == '.' || component.back() == ' ') return "a component of the name ends in a dot or a blank";
-        if (isReservedDeviceName(component)) return "a component of the name is a reserved device name";
-    }
-    return {};
 }
 
 }  // namespace manifest

@@ -25,14 +25,8 @@ std::vector<ManifestProblem> findUpdateHeaderProblems(const UpdateHeader& header
 std::vector<ManifestProblem> findUninstallHeaderProblems(const UninstallHeader& header);
 
 // Every name must be terminated and not empty; an update entry's name must also stay inside
-// the installation and the data folder (see entryNameProblem).
+// the installation and the data folder and be read as itself (manifest/name_rule.h).
 std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entries, uint32_t count);
 std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* entries, uint32_t count);
-
-// Why a relative name could reach outside its folder or name a device, or empty when it is
-// safe: a leading separator, a ':' (drive letters, alternate data streams), a "." or ".."
-// component, a component that ends in a dot or a blank (Windows drops those, so the name
-// would mean another file), or a reserved device name with or without an extension.
-std::string entryNameProblem(const char* name);
 
 }  // namespace manifest

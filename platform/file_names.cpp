@@ -76,14 +76,65 @@ void splitNames(std::string_view path, std::vector<std::string_view>& names) {
     names.push_back(path.substr(std::min(start, path.size())));
 }
 
+// Code page 932's default character, ・.
+constexpr std::string_view kDefaultCharacter = "\x81\x45";
+
+// The bytes as the narrow calls read them (MultiByteToWideChar without MB_ERR_INVALID_CHARS,
+// as every A-call converts its paths): a lead byte and the byte after it that make no
+// character of the code page, "\x85\x40" for one, are the default character, and so is a lead
+// byte that ends the text. False for a single byte that is no character.
+bool readAsTheNarrowCallsDo(std::string_view bytes, std::string& read) {
+    std::string utf8;
+    read.assign(bytes);
+    if (cp932ToUtf8(bytes, utf8)) return true;
+    read.clear();
+    for (size_t i = 0; i < bytes.size();) {
+        bool lead = isCp932LeadByte(static_cast<uint8_t>(bytes[i]));
+        std::string_view character = bytes.substr(i, lead ? 2 : 1);
+        if (cp932ToUtf8(character, utf8)) {
+            read += character;
+        } else if (lead) {
+            read += kDefaultCharacter;
+        } else {
+            return false;
+        }
+        i += character.size();
+    }
+    return true;
+}
+
+// The legacy devices that a last name stands for wherever it lies (RtlIsDosDeviceName_U), by
+// their upper-cased names.
+bool isDevice(std::string_view upperCasedName) {
+    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2",
+                                           "COM3", "COM4", "COM5", "COM6", "COM7",   "COM8",    "COM9", "LPT1",
+                                           "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",   "LPT7",    "LPT8", "LPT9"};
+    return std::find(std::begin(kDevices), std::end(kDevices), upperCasedName) != std::end(kDevices);
+}
+
+// GetFullPathNameW makes a path whose last name is a device, up to its first dot and without
+// the blanks before that ("nul .txt", "COM1.x.lnk"), the device itself: "\\.\nul", in the
+// caller's letter case. Not below a "\\server\share".
+void takeForTheDevice(std::string_view lastName, PathKey& key) {
+    size_t last = key.key.rfind('/') + 1;
+    std::string_view name = std::string_view(key.key).substr(last);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    if (!isDevice(name)) return;
+    // Every device name is ASCII: the same bytes begin the last name in the key and in the path.
+    key.path = "\\\\.\\" + std::string(lastName.substr(0, name.size()));
+    key.key = "//./" + std::string(name);
+    key.device = true;
+}
+
 }  // namespace
 
 bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
-    std::string utf8;
-    if (productPath.empty() || !cp932ToUtf8(productPath, utf8)) return false;
+    std::string read, utf8;
+    if (productPath.empty() || !readAsTheNarrowCallsDo(productPath, read)) return false;
     std::vector<std::string_view> names;
     names.reserve(16);
-    splitNames(productPath, names);
+    splitNames(read, names);
 
     std::string root;
     size_t first = 0;
@@ -129,6 +180,8 @@ bool windowsPathKeyOf(std::string_view productPath, PathKey& key) {
     }
     key.key = upperCased(utf8);
     key.trailingSeparator = trailing;
+    key.device = false;
+    if (!components.empty() && !trailing && first == 0) takeForTheDevice(components.back(), key);
     return true;
 }
 

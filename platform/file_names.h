@@ -19,16 +19,22 @@ struct PathKey {
     std::string path;
     // The path ended in a separator, so it can name a folder only.
     bool trailingSeparator = false;
+    // The last name is a device ("nul.txt" below any folder is NUL): key and path name the
+    // device ("//./NUL", "\\.\nul"), which no folder holds.
+    bool device = false;
 };
 
-// The key of a path (bytes in code page 932) by Windows' rule: the name in UTF-16, '/' read
-// as '\', a run of separators as one, "." and ".." resolved by their text, dots and blanks at
-// the end of the last name dropped (GetFullPathNameW does all of that), then every character
-// upper-cased ordinally, as NTFS and Wine compare names. Of what code page 932 holds, that
-// folds a-z, ａ-ｚ, Greek, Cyrillic and the small Roman numerals onto their capitals; ア and
-// ヂ, whose second bytes differ only as 'A' and 'a' do, stay two names. A path without a
-// drive or a "\\server\share" keeps a relative key: such paths compare among themselves.
-// False when the bytes are not code page 932 or the path is empty.
+// The key of a path (bytes in code page 932) by Windows' rule: the name in UTF-16 as the
+// narrow calls read it (a lead byte with a byte that makes no character of the code page, or
+// with none, is its default character ・), '/' read as '\', a run of separators as one, "."
+// and ".." resolved by their text, dots and blanks at the end of the last name dropped, a last
+// name that is a device (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9, in any case,
+// before a dot or blanks) taken for the device (GetFullPathNameW does all of that), then every
+// character upper-cased ordinally, as NTFS and Wine compare names. Of what code page 932
+// holds, that folds a-z, ａ-ｚ, Greek, Cyrillic and the small Roman numerals onto their
+// capitals; ア and ヂ, whose second bytes differ only as 'A' and 'a' do, stay two names. A
+// path without a drive or a "\\server\share" keeps a relative key: such paths compare among
+// themselves. False when a single byte is no character of the code page or the path is empty.
 bool windowsPathKeyOf(std::string_view productPath, PathKey& key);
 
 // The folder that holds the path's file or folder; false for a root or a single relative name.

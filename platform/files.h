@@ -89,11 +89,13 @@ public:
 
     // Whether two paths name one file is the file system's question: the key of a path,
     // equal for two paths exactly when the system opens one file for both. On Windows
-    // GetFullPathNameW of the path in UTF-16 (separators, "." and "..", and the dots and blanks
-    // that end a name resolved as every call resolves them), then upper-cased by the system's
-    // own table (CharUpperBuffW), as NTFS compares names. Natively the host path with "." and
-    // ".." resolved, compared byte for byte as the host does. Empty when the path can name
-    // nothing (bytes the code page does not hold).
+    // GetFullPathNameW of the path in UTF-16 as the narrow calls read it (a byte pair that is
+    // no character of the code page is its default character; separators, "." and "..", the
+    // dots and blanks that end a name and a device's name resolved as every call resolves
+    // them), then upper-cased by the system's own table (CharUpperBuffW), as NTFS compares
+    // names. Natively the host path with "." and ".." resolved, compared byte for byte as the
+    // host does. Empty when the path can name nothing (natively, bytes the code page does not
+    // hold).
     virtual std::string fileKeyOf(const char* path) = 0;
 
     // GetLastError: why the last call of this service that failed on the calling thread

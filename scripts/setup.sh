@@ -34,9 +34,12 @@ if [ $((${#missing[@]} + ${#missing_optional[@]})) -gt 0 ]; then
   # A mirror in the middle of a sync fails one index now and then (seen: bookworm-security's
   # i386 list, "File has unexpected size") and apt-get update exits non-zero though the other
   # lists are fresh: try again a little later, then go on with the lists there are.
-  for attempt in 1 2 3; do
+  # Where only the optional packages are missing, one try: the suites pass without them.
+  attempts=3
+  [ ${#missing[@]} -eq 0 ] && attempts=1
+  for attempt in $(seq "$attempts"); do
     as_root apt-get update -qq && break
-    [ "$attempt" -lt 3 ] && sleep 15
+    [ "$attempt" -lt "$attempts" ] && sleep 15
   done
   [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
   if [ ${#missing_optional[@]} -gt 0 ] && ! install "${missing_optional[@]}"; then

@@ -19,17 +19,17 @@ private:
     uint32_t codePage_ = 932;
 };
 
-PosixCodePage& instance() {
+PosixCodePage& codePageInstance() {
     static PosixCodePage codePage;
     return codePage;
 }
 
 }  // namespace
 
-CodePage& systemCodePage() { return instance(); }
+CodePage& systemCodePage() { return codePageInstance(); }
 
 namespace posix {
-void selectCodePage(uint32_t codePage) { instance().select(codePage); }
+void selectCodePage(uint32_t codePage) { codePageInstance().select(codePage); }
 }  // namespace posix
 
 }  // namespace platform

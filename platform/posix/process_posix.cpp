@@ -34,17 +34,17 @@ private:
     std::string commandLine_ = "\"update\"";
 };
 
-PosixProcess& instance() {
+PosixProcess& processInstance() {
     static PosixProcess process;
     return process;
 }
 
 }  // namespace
 
-Process& systemProcess() { return instance(); }
+Process& systemProcess() { return processInstance(); }
 
 namespace posix {
-void setCommandLine(int argc, char** argv) { instance().setCommandLine(argc, argv); }
+void setCommandLine(int argc, char** argv) { processInstance().setCommandLine(argc, argv); }
 }  // namespace posix
 
 }  // namespace platform

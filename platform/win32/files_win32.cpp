@@ -48,7 +48,7 @@ public:
     bool createDirectory(const char* path) override { return CreateDirectoryA(path, nullptr) != FALSE; }
     bool removeDirectory(const char* path) override { return RemoveDirectoryA(path) != FALSE; }
     std::string fileKeyOf(const char* path) override {
-        std::wstring wide = win32::wideOf(path, CP_ACP);
+        std::wstring wide = win32::wideAsTheNarrowCallsRead(path);
         if (wide.empty()) return {};
         DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
         if (needed == 0) return {};

@@ -16,6 +16,19 @@ inline std::wstring wideOf(const std::string& text, UINT codePage) {
     return wide;
 }
 
+// A path as the narrow file calls read it (CreateFileA, MoveFileExA and the others convert with
+// MultiByteToWideChar(CP_ACP) and no MB_ERR_INVALID_CHARS): a byte pair that is no character
+// of the code page, or a lead byte that ends the path, becomes the code page's default
+// character (・ in code page 932), so "\x85\x40.txt" names the file "・.txt". Whatever asks
+// which file a path names must read it so.
+inline std::wstring wideAsTheNarrowCallsRead(const std::string& path) {
+    int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(length, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], length);
+    return wide;
+}
+
 // UTF-16 in a code page: WideCharToMultiByte, with WC_NO_BEST_FIT_CHARS where the code page is
 // not UTF-8. Empty when a character has no form there: no look-alike stands in.
 inline std::string narrowOf(const std::wstring& wide, UINT codePage) {

@@ -1,6 +1,7 @@
 // Windows' rule for file names, as the overlay and patchkit apply it on every host, against the
 // system itself: the same key as the Win32 file service's for every character code page 932
-// holds, and one file on disk for every pair of characters the rule folds together.
+// holds, every byte pair that is none and the last names that are devices, and one file on
+// disk for every pair of characters the rule folds together.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -19,12 +20,13 @@ namespace {
 
 using namespace platform;
 
-// Every character of code page 932, one or two bytes.
-std::vector<std::string> everyCharacter() {
+// Every character of code page 932, one or two bytes; with pairsThatAreNone, also every pair
+// of a lead byte and a trail byte that is no character.
+std::vector<std::string> everyCharacter(bool pairsThatAreNone = false) {
     std::vector<std::string> characters;
     std::string utf8;
     auto add = [&](std::string bytes) {
-        if (cp932ToUtf8(bytes, utf8)) characters.push_back(bytes);
+        if (cp932ToUtf8(bytes, utf8) || (pairsThatAreNone && bytes.size() == 2)) characters.push_back(bytes);
     };
     for (int c = 1; c < 0x100; ++c) {
         if (!isCp932LeadByte(static_cast<uint8_t>(c))) {
@@ -36,13 +38,19 @@ std::vector<std::string> everyCharacter() {
     return characters;
 }
 
+// The names include the byte pairs that the narrow calls read as the default character, and
+// last names that GetFullPathNameW takes for a device.
 TEST(WindowsNameRuleOnWin32, EveryCharacterGetsTheSystemsKey) {
     testing_support::ScratchFolder folder;
-    std::vector<std::string> characters = everyCharacter();
-    ASSERT_GT(characters.size(), 7000u);
+    std::vector<std::string> names;
+    for (const std::string& c : everyCharacter(true)) names.push_back("n" + c + "n");
+    ASSERT_GT(names.size(), 11000u);
+    for (const char* name : {"nul.x.lnk", "NUL ", "nul .txt", "COM1.txt", "lpt9 .x ", "prn..lnk", "conin$.lnk", "CONOUT$", "com0.txt", " nul"}) {
+        names.push_back(name);
+    }
     int differ = 0;
-    for (const std::string& c : characters) {
-        std::string path = folder / ("n" + c + "n");
+    for (const std::string& c : names) {
+        std::string path = folder / c;
         PathKey key;
         ASSERT_TRUE(windowsPathKeyOf(path, key)) << utf8OrRawBytes(c);
         if (key.key != files().fileKeyOf(path.c_str()) && ++differ <= 10) {

@@ -27,6 +27,7 @@ inline constexpr NameTwins kNameTwins[] = {
     {"x.txt", "dir\\..\\x.txt", true, "a \"..\" component"},
     {"x.txt", "x.txt. ", true, "dots and blanks that end the name"},
     {"x.txt", "x.txt.bak", false, "another name"},
+    {"\x81\x45.txt", "\x85\x40.txt", true, "a byte pair that is no character, which the narrow calls read as the default character"},
 };
 
 }  // namespace contract

@@ -7,16 +7,16 @@
 #include <filesystem>
 #include <set>
 
-#include "tests/wine_driver/dialog.h"
+#include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/updater_case.h"
 #include "tests/support/manifest_builder.h"
+#include "tests/wine_driver/dialog.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using e2e::FolderState;
 
-const std::string kF1 = "アップデート情報ファイルが開けませんでした";
 const std::string kOutside = "C:\\ゲーム\\";  // holds the installation, and a file beside it
 
 std::set<std::string> namesIn(const std::string& hostFolder) {
@@ -45,7 +45,7 @@ TEST_F(HostileNames, EachKindIsRefusedAndNothingIsTouched) {
         std::unique_ptr<wine_driver::WineProgram> updater = startUpdater();
         std::optional<wine_driver::Dialog> box = probe().waitForDialog();
         ASSERT_TRUE(box) << "no message box\n" << updater->errors();
-        e2e::expectMessageBox(*box, kF1, probe().defaultMessageBoxCaption());
+        e2e::expectMessageBox(*box, e2e::kUpdateManifestUnreadable, probe().defaultMessageBoxCaption());
         ASSERT_TRUE(probe().press(*box, wine_driver::kIdOk)) << updater->errors();
         std::optional<int> exitCode = updater->waitForExit();
         ASSERT_TRUE(exitCode) << "Update.exe still runs after OK";

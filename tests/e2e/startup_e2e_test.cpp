@@ -2,6 +2,7 @@
 // nothing is changed before the user has been asked anything.
 #include <gtest/gtest.h>
 
+#include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/updater_case.h"
 
 namespace {
@@ -9,7 +10,6 @@ namespace {
 using wine_driver::Dialog;
 using e2e::FolderState;
 
-const std::string kF1 = "アップデート情報ファイルが開けませんでした";
 const std::string kProductName = "ソフト表示デモ";
 const std::string kNotInstalled = kProductName + "が正常にインストールされていません\nインストール後、実行してください";
 
@@ -45,12 +45,12 @@ protected:
 TEST_F(StartUpFailure, WithoutUpdateManifestSaysTheUpdateInformationCannotBeOpened) {
     update().placeUpdater();
     installation().install(kRegistryKey, kRegistryValue);
-    expectOnlyMessage(kF1, {}, "f1-message");
+    expectOnlyMessage(e2e::kUpdateManifestUnreadable, {}, "f1-message");
 }
 
 TEST_F(StartUpFailure, WithoutUpdateManifestInRemovalModeToo) {
     update().placeUpdater();
-    expectOnlyMessage(kF1, {"-u"});
+    expectOnlyMessage(e2e::kUpdateManifestUnreadable, {"-u"});
 }
 
 TEST_F(StartUpFailure, TheDefaultCaptionIsTheSystemsOwn) {

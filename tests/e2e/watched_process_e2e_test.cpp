@@ -3,6 +3,7 @@
 // window of the run that follows it. Every case that starts the updater twice relies on this.
 #include <gtest/gtest.h>
 
+#include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/updater_case.h"
 #include "tests/wine_driver/dialog.h"
 
@@ -11,7 +12,6 @@ namespace {
 using std::chrono::seconds;
 using wine_driver::Dialog;
 
-const std::string kF1 = "アップデート情報ファイルが開けませんでした";
 
 class WatchedProcess : public e2e::UpdaterCase {};
 
@@ -23,7 +23,7 @@ TEST_F(WatchedProcess, AnEarlierRunsBoxIsNotTakenForTheWindowOfTheNextProcessOfT
     ASSERT_TRUE(probe().watch(*first)) << first->errors();
     std::optional<Dialog> box = probe().waitForDialog();
     ASSERT_TRUE(box) << "the earlier run showed no message box\n" << first->errors();
-    e2e::expectMessageBox(*box, kF1, probe().defaultMessageBoxCaption());
+    e2e::expectMessageBox(*box, e2e::kUpdateManifestUnreadable, probe().defaultMessageBoxCaption());
 
     // A program named Update.exe that shows no dialog at all: whatever the probe finds for it
     // can only be another process's window.

@@ -10,23 +10,32 @@ namespace {
 // A name is a folder, a stem, an extension and a backup suffix, each drawn from spellings that
 // the record or Windows take for one another: d, D, d/ and d\\ are one folder to Windows, ｄ
 // another; a and A one file to both, ａ and Ａ to Windows only, ア and ヂ to the record only;
-// 表 and ソ end in a 0x5C trail byte. Written as their code page 932 bytes, so that a build whose
-// literals are UTF-8 (the fuzzer's) draws the same names.
+// 表 and ソ end in a 0x5C trail byte; the byte pairs 85 40 and 86 40 are no characters of the
+// code page, which the narrow calls read as its default character ・ (the last stem), so they
+// come only as its twins. Written as their code page 932 bytes, so that a build whose literals
+// are UTF-8 (the fuzzer's) draws the same names.
 const char* const kFolders[] = {"", "d\\", "D\\", "d/", "d\\\\", "\x82\x84\\"};
-const char* const kStems[] = {"a", "A", "\x82\x81", "\x82\x60", "\x83\x41", "\x83\x61", "\x95\x5C", "\x83\x5C"};
+const char* const kStems[] = {"a", "A", "\x82\x81", "\x82\x60", "\x83\x41", "\x83\x61", "\x95\x5C", "\x83\x5C", "\x81\x45"};
+const char* const kNotCharacters[] = {"\x85\x40", "\x86\x40"};
 const char* const kExtensions[] = {"", ".txt", ".TXT"};
 const char* const kBackups[] = {"", ".bak", ".BAK"};
 // Names the loader refuses: they lead out of their folder or name a device.
 const char* const kHostile[] = {"..\\a.txt", "\\a.txt", "c:a.txt", "a.txt.", "CON", "d\\..\\..\\a.txt"};
 
 template <class T, size_t N>
-uint32_t countOf(const T (&)[N]) {
+constexpr uint32_t countOf(const T (&)[N]) {
     return N;
 }
 
+constexpr uint32_t kDefaultCharacterStem = countOf(kStems) - 1;
+
 struct Name {
     uint32_t folder, stem, extension, backup;
-    std::string text() const { return std::string(kFolders[folder]) + kStems[stem] + kExtensions[extension] + kBackups[backup]; }
+    uint32_t notCharacter = 0;  // 1 + its index: the default character's stem spelt as one of kNotCharacters
+    std::string text() const {
+        const char* stemText = notCharacter ? kNotCharacters[notCharacter - 1] : kStems[stem];
+        return std::string(kFolders[folder]) + stemText + kExtensions[extension] + kBackups[backup];
+    }
 };
 
 Name freshName(const Choices& choose) {
@@ -39,7 +48,13 @@ Name twinOf(Name name, const Choices& choose) {
         case 0: break;  // the same bytes again
         case 1:
         case 2: name.backup = name.backup ? 0 : 1 + choose(2); break;
-        case 3: name.stem ^= 1; break;  // a/A, ａ/Ａ, ア/ヂ, 表/ソ
+        case 3:  // a/A, ａ/Ａ, ア/ヂ, 表/ソ, ・/85 40/86 40
+            if (name.stem != kDefaultCharacterStem) {
+                name.stem ^= 1;
+            } else {
+                name.notCharacter = name.notCharacter ? 0 : 1 + choose(countOf(kNotCharacters));
+            }
+            break;
         case 4: name.folder = name.folder ? 1 + choose(countOf(kFolders) - 1) : 0; break;
         default: name.extension = choose(countOf(kExtensions)); break;
     }
@@ -69,9 +84,11 @@ std::string contentFor(const std::string& label, const Choices& choose) {
     return content;
 }
 
-const char* const kNameTemplates[] = {"%s", "%s \x90\x56\x8B\x40\x94\x5C", "sub\\%s", "..\\%s", "%s:x", "%d"};  // 新機能
+// Devices among the hostile ones: "nul.%s" makes "nul.製品.lnk", which is the device NUL, and
+// so is a folder "NUL.x" followed by a shortcut's name.
+const char* const kNameTemplates[] = {"%s", "%s \x90\x56\x8B\x40\x94\x5C", "sub\\%s", "..\\%s", "%s:x", "%d", "nul.%s", "LPT1 "};  // 新機能
 const char* const kTargets[] = {"a.txt", "Product.exe /safe", "\x95\x5C\\a.txt"};
-const char* const kFolderTemplates[] = {"%s\\", "", "%s", "..\\", "%s\\..\\..\\", "x:\\%s\\"};
+const char* const kFolderTemplates[] = {"%s\\", "", "%s", "..\\", "%s\\..\\..\\", "x:\\%s\\", "NUL.x", "com1 .%s"};
 
 void drawShortcuts(const Choices& choose, HostileUpdate& update) {
     setText(update.recordHeader.templateArgument, "\x90\xBB\x95\x69");  // 製品

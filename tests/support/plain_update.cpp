@@ -1,6 +1,7 @@
 #include "tests/support/plain_update.h"
 
 #include <cstring>
+#include <regex>
 #include <string>
 
 #include "app/messages.h"
@@ -98,14 +99,18 @@ bool applyUpdate(app::UpdaterUi& ui, app::ProgressDialog dialog, const std::stri
     return true;
 }
 
-// The README's refusal for shortcut names: a template the updater cannot read plainly, or a
-// name with a "." or ".." component or a ':', which would lead out of its folder.
-std::string expanded(const char* nameTemplate, bool& usable) {
+// The README's refusal for shortcut names, of the shortcut folder and of each link as it is
+// joined below the Programs folder (the folder, the name and ".lnk"): a template the updater
+// cannot read plainly, or a name with a ':' or a component that is "." or "..", ends in a dot
+// or a blank, or is a device (before a dot or blanks), which would lead out of its folder or
+// to the device.
+std::string expanded(const char* nameTemplate, bool& usable, const std::string& folder = "", const char* suffix = "") {
+    static const std::regex refused(R"(:|\\\.\.?\\|[. ]\\|\\(con|prn|aux|nul|conin\$|conout\$|com[1-9]|lpt[1-9]) *(\.[^\\]*)?\\)",
+                                    std::regex::icase);
     support::ExpandedTemplate name = support::expandTemplate(nameTemplate, engine::runState().uninstallManifest.header.templateArgument);
-    std::string components = "\\" + name.text + "\\";
+    std::string components = "\\" + folder + name.text + suffix + "\\";
     for (char& c : components) c = c == '/' ? '\\' : c;
-    usable = usable && name.usable() && name.text.find(':') == std::string::npos && components.find("\\.\\") == std::string::npos &&
-             components.find("\\..\\") == std::string::npos;
+    usable = usable && name.usable() && !std::regex_search(components, refused);
     return name.text;
 }
 
@@ -129,7 +134,8 @@ void createShortcuts(const std::string& install) {
             continue;
         }
         bool usable = true;
-        std::string name = expanded(wanted.nameTemplate, usable), oldName = slot.nameTemplate[0] ? expanded(slot.nameTemplate, usable) : "";
+        std::string name = expanded(wanted.nameTemplate, usable, folder, ".lnk");
+        std::string oldName = slot.nameTemplate[0] ? expanded(slot.nameTemplate, usable, folder, ".lnk") : "";
         if (!usable) continue;
         bool allUsers = false;
         if (slot.nameTemplate[0]) {

@@ -105,8 +105,8 @@ TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
          u8"missing shortcut: slot 0: (per-user Programs)\\サンプル製品\\サンプル製品.lnk is not there"},
         {"shortcut folder out of the Programs folders",
          [&] { editHeader([](manifest::UninstallHeader& h) { std::strcpy(h.shortcutFolderTemplate, "..\\%s\\"); }); },
-         u8"shortcut folder leaves the Programs folders: UninstallHeader.shortcutFolderTemplate gives ..\\サンプル製品\\: a \".\" or "
-         "\"..\" component, or a ':'; the updater makes and deletes no shortcut"},
+         u8"shortcut folder leaves the Programs folders: UninstallHeader.shortcutFolderTemplate gives ..\\サンプル製品\\: name has a \".\" "
+         "or \"..\" component; the updater makes and deletes no shortcut"},
         {"record cut short", [&] { tree.write("installed/Uninstallinf.dat", tree.read("installed/Uninstallinf.dat").substr(0, 6000)); },
          "record: Uninstallinf.dat: the updater refuses it: file size: file is 6000 bytes; a header and 6 entries take 7136"},
     };

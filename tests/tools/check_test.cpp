@@ -218,12 +218,15 @@ TEST_F(CheckTest, ShortcutTargetTooLongOrTemplateUnsafeAreErrors) {
     manifest::storeFieldText(header.shortcuts[0].nameTemplate, "%s%d");
     manifest::storeFieldText(header.shortcuts[1].nameTemplate, "..\\..\\Startup\\%s");
     manifest::storeFieldText(header.shortcuts[2].target, std::string(200, 't'));
+    manifest::storeFieldText(header.shortcuts[3].nameTemplate, "nul.%s");
     save();
     Outcome run = check({"--install-path", "C:\\" + std::string(60, 'i')});
     EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.shortcuts[0].nameTemplate: holds \"%d\"; only \"%s\" and \"%%\" may appear\n" +
-                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[1].nameTemplate: leads out of the shortcut folder "
-                                   "(a \".\" or \"..\" component, or a ':'); the updater skips this shortcut\n" +
-                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n");
+                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[1].nameTemplate: gives a link the updater refuses "
+                                   "(name has a \".\" or \"..\" component); the updater skips this shortcut\n" +
+                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n" +
+                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[3].nameTemplate: gives a link the updater refuses "
+                                   "(a component of the name is a reserved device name); the updater skips this shortcut\n");
 }
 
 TEST_F(CheckTest, PayloadFileInNoEntryIsAWarning) {

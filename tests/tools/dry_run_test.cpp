@@ -30,7 +30,7 @@ using patchkit_testing::HostTree;
 using patchkit_testing::patchkit;
 
 // What a run leaves behind, in a form that shows the difference when two disagree.
-struct Outcome {
+struct LeftBehind {
     std::string tree;
     std::string record;
     std::string messages;
@@ -100,14 +100,14 @@ protected:
         return listing(items);
     }
 
-    Outcome dryRun(bool removal) {
+    LeftBehind dryRun(bool removal) {
         patchkit::DryRunFolders where = folders(removal);
         overlay::FilesOverlay files(platform::files(), withDigests(patchkit::dryRunLimits(where)));
         patchkit::DryRunObservation seen;
         patchkit::runDryRun(where, files, patchkit::Progress::silent(), seen);
         std::vector<overlay::TreeItem> items;
         EXPECT_TRUE(files.tree(where.install, items));
-        Outcome predicted{listing(items), seen.recordAfter, "", ""};
+        LeftBehind predicted{listing(items), seen.recordAfter, "", ""};
         for (const patchkit::RunEvent& event : seen.timeline) {
             if (event.kind == patchkit::RunEvent::MessageBox) predicted.messages += event.caption + "|" + event.text + "\n";
             if (event.kind == patchkit::RunEvent::ShortcutLink) {
@@ -124,7 +124,7 @@ protected:
         return predicted;
     }
 
-    Outcome realRun(bool removal) {
+    LeftBehind realRun(bool removal) {
         patchkit::DryRunFolders where = folders(removal);
         fakes::ScriptedUpdaterUi dialogs;
         fakes::RecordingMessageBoxes boxes;
@@ -136,7 +136,7 @@ protected:
             testing_support::FreshRunState runState;
             app::runUpdater();
         }
-        Outcome left{onDisk(where.install), tree.read(work + "/Uninstallinf.dat"), "", ""};
+        LeftBehind left{onDisk(where.install), tree.read(work + "/Uninstallinf.dat"), "", ""};
         for (const fakes::RecordingMessageBoxes::Box& box : boxes.boxes) left.messages += box.caption + "|" + box.text + "\n";
         for (const fakes::RecordingShell::Link& link : shell.links) {
             bool made = platform::files().getFileAttributes(link.linkPath.c_str()) != platform::kInvalidFileAttributes;
@@ -204,11 +204,11 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
         SCOPED_TRACE(c.package);
         c.arrange();
         std::string before = onDisk(tree.path(work));
-        Outcome predicted = dryRun(c.removal);
+        LeftBehind predicted = dryRun(c.removal);
         EXPECT_EQ(onDisk(tree.path(work)), before) << "the dry run changed the disk";
         EXPECT_EQ(succeeds, c.succeeds);
         EXPECT_EQ(steps, c.steps);
-        Outcome left = realRun(c.removal);
+        LeftBehind left = realRun(c.removal);
         EXPECT_EQ(predicted.tree, left.tree);
         EXPECT_TRUE(predicted.record == left.record) << "the records differ";
         EXPECT_EQ(predicted.messages, left.messages);

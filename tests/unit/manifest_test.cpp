@@ -217,7 +217,7 @@ TEST_F(ManifestFiles, AnEmptyNameIsRefusedInEitherFile) {
 TEST_F(ManifestFiles, UpdateNamesThatLeaveTheirFolderOrNameADeviceAreRefused) {
     for (const char* name : {"\\Windows\\evil.dll", "/etc/evil", "C:\\evil.dll", "file.txt:stream", "..\\evil.dll",
                              "data\\..\\..\\evil.dll", ".\\file.txt", "dir\\.\\file.txt", "dir.\\file.txt", "file.txt.",
-                             "file.txt ", "dir \\file", "CON", "nul.txt", "dir\\Com1", "LPT9.log", "aux\\"}) {
+                             "file.txt ", "dir \\file", "CON", "nul.txt", "dir\\Com1", "LPT9.log", "aux\\", "\x85\x40.txt", "CONOUT$.txt"}) {
         UpdateManifest update;
         EXPECT_EQ(loadUpdate(manifestBytes(testing_support::updateHeader("K", "V", 1), {entry(name)}), update), LoadResult::Refused)
             << name;

@@ -168,7 +168,7 @@ TEST_F(Shortcuts, ASlotWhoseNamesCannotBeComposedIsSkippedWhole) {
         {"name through '.'", [&] { setText(update.shortcuts[0].nameTemplate, "sub\\.\\%s"); }, true},
         {"name with a drive", [&] { setText(update.shortcuts[0].nameTemplate, "C:%s"); }, true},
         {"old name leaves the folder", [&] { setText(installed.shortcuts[0].nameTemplate, "..\\%s"); }, true},
-        {"name in a sub-folder, dots inside", [&] { setText(update.shortcuts[0].nameTemplate, "..sub..\\%s..x"); }, false},
+        {"name in a sub-folder, dots inside and at its end", [&] { setText(update.shortcuts[0].nameTemplate, "..sub.x\\%s.."); }, false},
         {"target", [&] { setText(update.shortcuts[0].target, std::string(260 - kInstallFolder.size(), 't')); }, true},
         {"target fits", [&] { setText(update.shortcuts[0].target, std::string(259 - kInstallFolder.size(), 't')); }, false},
     };

@@ -153,6 +153,13 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
         return kInvalidFileHandle;
     };
     if (!windowsPathKeyOf(path, key) || key.trailingSeparator) return refused(kErrorInvalidName);
+    // A last name that is a device ("nul.txt", below whatever folder) opens the device: the
+    // open succeeds and what is written goes there, into no file. The write is told at the
+    // close, at the caller's path, whose key is the device's.
+    if (key.device) {
+        handles_.push_back(std::unique_ptr<Handle>(new Handle{key.key, path, access, share, std::make_shared<FileContent>(store_)}));
+        return handles_.back().get();
+    }
     Found found = find(key);
     if (found.state == State::Folder) return refused(kErrorAccessDenied);
     bool exists = found.state == State::File;

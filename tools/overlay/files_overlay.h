@@ -49,7 +49,8 @@ struct TreeItem {
 // follows the same rules as the real backends (the files contract suite runs against it), so
 // the updater's own code can run over it and show what it would do.
 //
-// Moving a folder is refused: the updater moves files only.
+// Moving a folder is refused: the updater moves files only. A path whose last name is a
+// device opens as a device does, holding nothing (see platform::PathKey::device).
 class FilesOverlay final : public platform::Files {
 public:
     explicit FilesOverlay(platform::Files& real, Limits limits = {});

@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <limits>
 
-#include "engine/shortcuts.h"
+#include "engine/shortcut_links.h"
 #include "manifest/manifests.h"
 #include "support/text_template.h"
 #include "tools/patchkit/field_text.h"
@@ -19,9 +19,9 @@ using manifest::kHeaderTextWidth;
 using manifest::kNameWidth;
 
 // Walks one JSON object and files every problem under the field's dotted name.
-class Reader {
+class DescriptionReader {
 public:
-    Reader(const std::string& file, Findings& findings) : file_(file), findings_(findings) {}
+    DescriptionReader(const std::string& file, Findings& findings) : file_(file), findings_(findings) {}
 
     void fail(const std::string& field, const std::string& reason) { findings_.error(file_, field, reason); }
 
@@ -61,6 +61,11 @@ public:
         if (std::string why = templateProblem(out); !why.empty()) fail(join(parent, key), why);
     }
 
+    void nameTemplateText(const Json& object, const std::string& parent, std::string& out) {
+        templateText(object, parent, "nameTemplate", sizeof(manifest::ShortcutSlot::nameTemplate), out);
+        if (std::string why = linkNameProblem(out); !why.empty()) fail(join(parent, "nameTemplate"), why);
+    }
+
     void carriedStrings(const Json& object, const std::string& parent, std::array<std::string, manifest::kCarriedStringCount>& out) {
         std::string field = join(parent, "carriedStrings");
         auto it = object.find("carriedStrings");
@@ -90,7 +95,7 @@ public:
                 continue;
             }
             onlyKeys(slot, slotField, {"nameTemplate", "target"});
-            templateText(slot, slotField, "nameTemplate", sizeof(manifest::ShortcutSlot::nameTemplate), out[k].nameTemplate);
+            nameTemplateText(slot, slotField, out[k].nameTemplate);
             text(slot, slotField, "target", sizeof(manifest::ShortcutSlot::target), out[k].target, false);
             if (out[k].nameTemplate.empty() && !out[k].target.empty()) {
                 fail(slotField + ".nameTemplate", "is empty, which marks the slot unused, yet a target is given");
@@ -152,7 +157,7 @@ private:
     Findings& findings_;
 };
 
-void readUpdate(Reader& r, const Json& object, UpdateDescription& out) {
+void readUpdate(DescriptionReader& r, const Json& object, UpdateDescription& out) {
     const std::string f = "update";
     r.onlyKeys(object, f, {"title", "updateName", "note", "productName", "registryKey", "registryValue", "carriedStrings",
                            "shortcuts", "extra", "entryExtra"});
@@ -168,14 +173,14 @@ void readUpdate(Reader& r, const Json& object, UpdateDescription& out) {
     r.extras(object, f, out.extras);
 }
 
-void readInstall(Reader& r, const Json& object, InstallDescription& out) {
+void readInstall(DescriptionReader& r, const Json& object, InstallDescription& out) {
     const std::string f = "install";
     r.onlyKeys(object, f, {"templateArgument", "shortcutFolderTemplate", "carriedStrings", "shortcuts", "extra", "entryExtra"});
     r.text(object, f, "templateArgument", kHeaderTextWidth, out.templateArgument, false);
     r.templateText(object, f, "shortcutFolderTemplate", kHeaderTextWidth, out.shortcutFolderTemplate);
-    if (!engine::staysInFolder(support::expandTemplate(out.shortcutFolderTemplate, out.templateArgument).text)) {
-        r.fail(f + ".shortcutFolderTemplate",
-               "leads out of the Programs folders (a \".\" or \"..\" component, or a ':'); the updater would make no shortcut");
+    support::ExpandedTemplate folder = support::expandTemplate(out.shortcutFolderTemplate, out.templateArgument);
+    if (std::string why = engine::shortcutFolderProblem(folder.text); !why.empty()) {
+        r.fail(f + ".shortcutFolderTemplate", "gives a shortcut folder the updater refuses (" + why + "); it would make no shortcut");
     }
     r.carriedStrings(object, f, out.carriedStrings);
     r.shortcuts(object, f, out.shortcuts);
@@ -218,7 +223,7 @@ bool parseDescription(const std::string& jsonText, const std::string& fileLabel,
         findings.error(fileLabel, "", "must hold one JSON object");
         return false;
     }
-    Reader reader(fileLabel, findings);
+    DescriptionReader reader(fileLabel, findings);
     reader.onlyKeys(document, "", {"update", "install"});
     for (const char* section : {"update", "install"}) {
         auto it = document.find(section);

@@ -3,15 +3,13 @@
 #include <unordered_map>
 
 #include "engine/backup_name.h"
-#include "engine/shortcuts.h"
+#include "engine/shortcut_links.h"
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
 #include "manifest/text_fields.h"
 #include "platform/files.h"
-#include "platform/shell.h"
 #include "support/file.h"
 #include "support/multibyte.h"
-#include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/entry_totals.h"
 #include "tools/patchkit/field_text.h"
@@ -146,30 +144,26 @@ private:
         }
     }
 
-    // Each recorded slot's file in the per-user Programs folder, where the updater makes it:
-    // the folder from the installation's template, the name from the slot's, both expanded
-    // with the installation's argument. A template the updater cannot expand names no file.
+    // Each recorded slot's link in the per-user Programs folder, where the updater makes it
+    // (engine::slotLinksOf). A slot that makes no link names no file.
     void checkShortcuts() {
         const manifest::UninstallHeader& header = record_.header;
-        std::string programs = platform::shell().specialFolderPath(platform::kCsidlPrograms);
-        if (programs.empty()) return;
-        support::ensureTrailingSeparator(programs);
-        std::string_view argument = manifest::fieldText(header.templateArgument);
-        support::ExpandedTemplate folder = support::expandTemplate(manifest::fieldText(header.shortcutFolderTemplate), argument);
-        if (!folder.usable()) return;
-        if (!engine::staysInFolder(folder.text)) {
-            add({Disagreement::ShortcutFolderLeaves, "UninstallHeader.shortcutFolderTemplate", displayText(folder.text), 0, 0,
-                 "a \".\" or \"..\" component, or a ':'; the updater makes and deletes no shortcut"});
+        engine::ShortcutFolders folders;
+        if (!engine::shortcutFoldersOf(header, folders)) {
+            if (std::string why = engine::shortcutFolderProblem(folders.name); !why.empty()) {
+                add({Disagreement::ShortcutFolderLeaves, "UninstallHeader.shortcutFolderTemplate", displayText(folders.name), 0, 0,
+                     why + "; the updater makes and deletes no shortcut"});
+            }
             return;
         }
+        if (folders.user.empty()) return;
+        size_t programs = folders.user.size() - folders.name.size();
         for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
             const manifest::ShortcutSlot& slot = header.shortcuts[k];
-            if (slot.nameTemplate[0] == '\0') continue;
-            support::ExpandedTemplate name = support::expandTemplate(manifest::fieldText(slot.nameTemplate), argument);
-            if (!name.usable()) continue;
-            std::string link = folder.text + name.text + ".lnk";
-            if (platform::files().getFileAttributes((programs + link).c_str()) == platform::kInvalidFileAttributes) {
-                add({Disagreement::ShortcutMissing, "slot " + std::to_string(k), "(per-user Programs)\\" + displayText(link), 0, 0, ""});
+            engine::SlotLinks links;
+            if (slot.nameTemplate[0] == '\0' || !engine::slotLinksOf(slot, manifest::fieldText(header.templateArgument), folders, links)) continue;
+            if (platform::files().getFileAttributes(links.user.c_str()) == platform::kInvalidFileAttributes) {
+                add({Disagreement::ShortcutMissing, "slot " + std::to_string(k), "(per-user Programs)\\" + displayText(links.user.substr(programs)), 0, 0, ""});
             }
         }
     }

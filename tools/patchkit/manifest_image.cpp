@@ -148,7 +148,9 @@ void findManifestProblems(const ManifestImage& image, const std::string& file, F
             }
         }
     }
-    for (uint32_t i = 0; i < present; ++i) {
+    // The loader refuses an update entry whose name is not code page 932; a record's is only
+    // doubtful.
+    for (uint32_t i = 0; i < present && image.kind == ManifestKind::Install; ++i) {
         const char* name = image.entries[i].name;
         if (std::memchr(name, 0, manifest::kNameWidth) == nullptr) continue;
         checkEncoding(findings, file, "entry " + std::to_string(i) + " name", name, manifest::kNameWidth);

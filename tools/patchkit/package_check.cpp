@@ -9,13 +9,11 @@
 
 #include "engine/backup_name.h"
 #include "engine/path_limit.h"
-#include "engine/shortcuts.h"
-#include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "manifest/name_rule.h"
 #include "manifest/package_names.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
-#include "support/text_template.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/file_transfer.h"
@@ -61,9 +59,8 @@ struct Checker {
             std::string field = "UpdateHeader.shortcuts[" + std::to_string(k) + "]";
             if (std::string why = templateProblem(slot.nameTemplate); !why.empty()) {
                 findings.error(manifestPath, field + ".nameTemplate", why);
-            } else if (!engine::staysInFolder(support::expandTemplate(slot.nameTemplate, "x").text)) {
-                findings.error(manifestPath, field + ".nameTemplate",
-                               "leads out of the shortcut folder (a \".\" or \"..\" component, or a ':'); the updater skips this shortcut");
+            } else if (std::string refused = linkNameProblem(slot.nameTemplate); !refused.empty()) {
+                findings.error(manifestPath, field + ".nameTemplate", refused);
             }
             if (!installFolder.empty() && std::memchr(slot.target, 0, sizeof slot.target) != nullptr) {
                 size_t length = installFolder.size() + std::strlen(slot.target);
@@ -125,7 +122,7 @@ struct Checker {
             std::string name = entry.name;
             names.push_back(name);
             // A name the loader refuses for leaving its folder is not followed on the disk.
-            if (!manifest::entryNameProblem(name.c_str()).empty()) continue;
+            if (!manifest::nameProblem(name).empty()) continue;
             bool directory = manifest::isDirectoryEntry(entry);
             if (directory && !support::isPathSeparatorAt(name, name.size() - 1)) {
                 findings.warning(manifestPath, entryField(i, "name"),

@@ -1,5 +1,6 @@
 #include "tools/patchkit/shortcut_templates.h"
 
+#include "engine/shortcut_links.h"
 #include "support/text_template.h"
 
 namespace patchkit {
@@ -18,6 +19,13 @@ std::string templateProblem(std::string_view cp932) {
         }
     }
     return {};
+}
+
+std::string linkNameProblem(std::string_view nameTemplate) {
+    support::ExpandedTemplate name = support::expandTemplate(nameTemplate, "x");
+    if (!name.usable()) return {};
+    std::string why = engine::shortcutNameProblem({}, name.text);
+    return why.empty() ? why : "gives a link the updater refuses (" + why + "); the updater skips this shortcut";
 }
 
 }  // namespace patchkit

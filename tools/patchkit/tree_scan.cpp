@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "manifest/layouts.h"
-#include "manifest/manifest_problems.h"
 #include "manifest/manifests.h"
+#include "manifest/name_rule.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/host_paths.h"
@@ -57,7 +57,7 @@ struct Walk {
                                   std::to_string(manifest::kNameWidth - 1) + " fit");
             return false;
         }
-        if (std::string unsafe = manifest::entryNameProblem(name.c_str()); !unsafe.empty()) {
+        if (std::string unsafe = manifest::nameProblem(name); !unsafe.empty()) {
             problem(relative, "would be refused by the updater: " + unsafe);
             return false;
         }

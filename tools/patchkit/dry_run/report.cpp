@@ -45,9 +45,9 @@ std::string slotText(const manifest::ShortcutSlot& slot) {
     return "\"" + shownField(slot.nameTemplate) + "\" for \"" + shownField(slot.target) + "\"";
 }
 
-class Reader {
+class ObservationReader {
 public:
-    Reader(const DryRunObservation& seen, DryRunReport& report) : seen_(seen), t_(seen.timeline), report_(report) {}
+    ObservationReader(const DryRunObservation& seen, DryRunReport& report) : seen_(seen), t_(seen.timeline), report_(report) {}
 
     void read() {
         report_.removal = seen_.removal;
@@ -270,7 +270,7 @@ private:
 
 DryRunReport reportOf(const DryRunObservation& seen) {
     DryRunReport report;
-    Reader(seen, report).read();
+    ObservationReader(seen, report).read();
     return report;
 }
 
