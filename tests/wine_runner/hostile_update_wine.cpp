@@ -32,7 +32,7 @@ uint32_t fromEnvironment(const char* name, uint32_t otherwise) {
 }
 
 struct Options {
-    uint32_t cases = fromEnvironment("UPDATER_PROPERTY_CASES", 300);
+    uint32_t cases = fromEnvironment("UPDATER_PROPERTY_CASES", 500);
     uint32_t seed = fromEnvironment("UPDATER_PROPERTY_SEED", 1);
     double seconds = 0;  // 0: as many cases as counted
     bool twins = true;
