@@ -17,8 +17,14 @@ chmod 755 "$stage"
 cp "$program" "$stage/"
 [ "$(id -u)" -eq 0 ] && chown -R "$WINE_USER" "$stage"
 
+# The property suites' knobs reach a Windows suite as they reach the native ones.
+knobs=()
+for knob in UPDATER_PROPERTY_CASES UPDATER_PROPERTY_SEED; do
+  [ -n "${!knob:-}" ] && knobs+=("$knob=${!knob}")
+done
+
 cd "$stage"
-wine_exec "$prefix" "$WINE_LOADER" "$stage/$(basename "$program")" "$@" >"$stage/stdout" 2>"$stage/stderr" </dev/null
+wine_exec "$prefix" env "${knobs[@]}" "$WINE_LOADER" "$stage/$(basename "$program")" "$@" >"$stage/stdout" 2>"$stage/stderr" </dev/null
 status=$?
 cat "$stage/stdout"
 cat "$stage/stderr" >&2

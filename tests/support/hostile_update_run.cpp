@@ -19,10 +19,8 @@
 namespace testing_support {
 namespace {
 
-// Nothing of it exists on disk: the whole run lives in the overlay.
+// The overlay runner's: nothing of it exists on disk, the whole run lives in the overlay.
 const std::string kRoot = "Z:\\updater-hostile-run\\";
-constexpr char kRegistryKey[] = "Software\\Hostile";
-constexpr char kRegistryValue[] = "Folder";
 
 void write(const std::string& path, const std::string& bytes) {
     support::CFile file;
@@ -57,35 +55,53 @@ HostileUpdateRun::Tree treeOf(overlay::FilesOverlay& files, const std::string& f
     return tree;
 }
 
-void layOut(const HostileUpdate& update) {
-    for (const std::string& folder : {HostileUpdateRun::kInstallFolder, HostileUpdateRun::kDataFolder, HostileUpdateRun::kUserPrograms,
-                                      HostileUpdateRun::kCommonPrograms}) {
+std::string withoutSeparator(std::string folder) {
+    folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+RunPlaces RunPlaces::below(const std::string& root, const std::string& registryKey) {
+    RunPlaces places;
+    places.installFolder = root + "product\\";
+    places.updateFolder = root + "update\\";
+    places.dataFolder = places.updateFolder + manifest::kPayloadFolderName + "\\";
+    places.userPrograms = root + "user\\Start Menu\\Programs\\";
+    places.commonPrograms = root + "all\\Start Menu\\Programs\\";
+    places.registryKey = registryKey;
+    places.registryValue = "Folder";
+    return places;
+}
+
+void layOutHostileUpdate(const HostileUpdate& update, const RunPlaces& places) {
+    for (const std::string& folder : {places.installFolder, places.dataFolder, places.userPrograms, places.commonPrograms}) {
         engine::createDirectoryChain(folder);
     }
-    for (const std::string& folder : update.installedFolders) engine::createDirectoryChain(HostileUpdateRun::kInstallFolder + folder);
+    for (const std::string& folder : update.installedFolders) engine::createDirectoryChain(places.installFolder + folder);
     for (const HostileUpdate::File& file : update.installedFiles) {
-        place(HostileUpdateRun::kInstallFolder, file.name, file.content);
-        if (file.readOnly) platform::files().setFileAttributes((HostileUpdateRun::kInstallFolder + file.name).c_str(), platform::kFileAttributeReadOnly);
+        place(places.installFolder, file.name, file.content);
+        if (file.readOnly) platform::files().setFileAttributes((places.installFolder + file.name).c_str(), platform::kFileAttributeReadOnly);
     }
-    for (const HostileUpdate::File& file : update.payload) place(HostileUpdateRun::kDataFolder, file.name, file.content);
+    for (const HostileUpdate::File& file : update.payload) place(places.dataFolder, file.name, file.content);
 
     manifest::UninstallHeader record = update.recordHeader;
     for (const manifest::ManifestEntry& e : update.recordEntries) {
         ++record.entryCount;
         if (!manifest::isDirectoryEntry(e)) ++record.fileCount, record.totalBytes += e.size;
     }
-    write(HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName, manifestBytes(record, update.recordEntries));
-    manifest::UpdateHeader header = updateHeader(kRegistryKey, kRegistryValue, static_cast<uint32_t>(update.updateEntries.size()));
+    write(places.installFolder + manifest::kUninstallManifestName, manifestBytes(record, update.recordEntries));
+    manifest::UpdateHeader header = updateHeader(places.registryKey, places.registryValue, static_cast<uint32_t>(update.updateEntries.size()));
     std::memcpy(header.shortcuts, update.updateHeader.shortcuts, sizeof header.shortcuts);
     setText(header.carriedStrings[0], "1.1");
-    write(HostileUpdateRun::kUpdateFolder + manifest::kUpdateManifestName, manifestBytes(header, update.updateEntries));
+    write(places.updateFolder + manifest::kUpdateManifestName, manifestBytes(header, update.updateEntries));
 
     // The shortcut folder wherever its template leads, with the installed slots' links in it.
     std::string_view argument(record.templateArgument);
     support::ExpandedTemplate folder = support::expandTemplate(record.shortcutFolderTemplate, argument);
     if (!folder.usable()) return;
-    for (auto [made, programs] : {std::pair{update.userShortcutFolder, HostileUpdateRun::kUserPrograms},
-                                  std::pair{update.commonShortcutFolder, HostileUpdateRun::kCommonPrograms}}) {
+    for (auto [made, programs] : {std::pair{update.userShortcutFolder, places.userPrograms},
+                                  std::pair{update.commonShortcutFolder, places.commonPrograms}}) {
         if (!made) continue;
         engine::createDirectoryChain(programs + folder.text);
         for (const manifest::ShortcutSlot& slot : record.shortcuts) {
@@ -95,27 +111,13 @@ void layOut(const HostileUpdate& update) {
     }
 }
 
-// The record as a save of it writes, made in an overlay of its own.
-std::string savedApart(const manifest::UninstallManifest& record) {
+std::string recordAsSaved(const manifest::UninstallManifest& record) {
     overlay::FilesOverlay files(platform::files());
     platform::ScopedService<platform::Files> apart(files);
     engine::createDirectoryChain(kRoot);
     manifest::saveUninstallManifest(kRoot + manifest::kUninstallManifestName, record);
     return contentOf(files, kRoot + manifest::kUninstallManifestName);
 }
-
-std::string withoutSeparator(std::string folder) {
-    folder.pop_back();
-    return folder;
-}
-
-}  // namespace
-
-const std::string HostileUpdateRun::kInstallFolder = kRoot + "product\\";
-const std::string HostileUpdateRun::kUpdateFolder = kRoot + "update\\";
-const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + manifest::kPayloadFolderName + "\\";
-const std::string HostileUpdateRun::kUserPrograms = kRoot + "user\\Start Menu\\Programs\\";
-const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\Programs\\";
 
 namespace {
 
@@ -144,28 +146,11 @@ bool HostileUpdateRun::movedABackupOn() const {
     return false;
 }
 
-HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<app::RunOutcome()>& program) {
-    HostileUpdateRun run;
-    overlay::FilesOverlay files(platform::files());
-    platform::ScopedService<platform::Files> inMemory(files);
-    layOut(update);
-    run.installedBefore = treeOf(files, HostileUpdateRun::kInstallFolder);
-    run.payload = treeOf(files, HostileUpdateRun::kDataFolder);
-    run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
-    run.updateManifest = contentOf(files, HostileUpdateRun::kUpdateFolder + manifest::kUpdateManifestName);
-
-    FreshRunState runState;
-    patchkit::PackageProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal);
-    patchkit::InstallationRegistry registry(HostileUpdateRun::kInstallFolder);
-    platform::ScopedService<platform::Process> processInPlace(process);
-    platform::ScopedService<platform::Registry> registryInPlace(registry);
-    fakes::FileServiceShell shell({{platform::kCsidlPrograms, withoutSeparator(HostileUpdateRun::kUserPrograms)},
-                                   {platform::kCsidlCommonPrograms, withoutSeparator(HostileUpdateRun::kCommonPrograms)}});
+void runWithScriptedDialogs(const HostileUpdate& update, const std::function<app::RunOutcome()>& program, HostileUpdateRun& run) {
     fakes::ScriptedUpdaterUi ui;
     ui.confirmation = update.confirmation;
     ui.cancelAtPump = update.cancelAtPump;
     fakes::RecordingMessageBoxes boxes;
-    files.onChange([&](const overlay::Change& change) { run.changes.push_back(change); });
     if (update.failedCall.empty()) {
         run.outcome = program();
     } else {
@@ -178,19 +163,42 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
         };
         run.outcome = program();
     }
-    files.onChange(nullptr);
-
     run.boxes = boxes.boxes;
     run.statusTexts = ui.statusTexts;
     run.confirmed = ui.count("showProgressDialog") > 0;
-    run.userProgramsAfter = treeOf(files, HostileUpdateRun::kUserPrograms);
-    run.commonProgramsAfter = treeOf(files, HostileUpdateRun::kCommonPrograms);
-    run.installedAfter = treeOf(files, HostileUpdateRun::kInstallFolder);
-    run.recordAfter = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
+}
+
+HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<app::RunOutcome()>& program) {
+    HostileUpdateRun run;
+    run.places = RunPlaces::below(kRoot, "Software\\Hostile");
+    const RunPlaces& places = run.places;
+    overlay::FilesOverlay files(platform::files());
+    platform::ScopedService<platform::Files> inMemory(files);
+    layOutHostileUpdate(update, places);
+    run.installedBefore = treeOf(files, places.installFolder);
+    run.payload = treeOf(files, places.dataFolder);
+    run.recordBefore = contentOf(files, places.installFolder + manifest::kUninstallManifestName);
+    run.updateManifest = contentOf(files, places.updateFolder + manifest::kUpdateManifestName);
+
+    FreshRunState runState;
+    patchkit::PackageProcess process(places.updateFolder + "Update.exe", update.removal);
+    patchkit::InstallationRegistry registry(places.installFolder);
+    platform::ScopedService<platform::Process> processInPlace(process);
+    platform::ScopedService<platform::Registry> registryInPlace(registry);
+    fakes::FileServiceShell shell({{platform::kCsidlPrograms, withoutSeparator(places.userPrograms)},
+                                   {platform::kCsidlCommonPrograms, withoutSeparator(places.commonPrograms)}});
+    files.onChange([&](const overlay::Change& change) { run.changes.push_back(change); });
+    runWithScriptedDialogs(update, program, run);
+    files.onChange(nullptr);
+
+    run.userProgramsAfter = treeOf(files, places.userPrograms);
+    run.commonProgramsAfter = treeOf(files, places.commonPrograms);
+    run.installedAfter = treeOf(files, places.installFolder);
+    run.recordAfter = contentOf(files, places.installFolder + manifest::kUninstallManifestName);
     manifest::UninstallManifest reloaded;
     run.recordLoadsAfter =
-        manifest::loadUninstallManifest(HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName, 0, reloaded) == manifest::LoadResult::Loaded;
-    run.recordInMemory = savedApart(engine::runState().uninstallManifest);
+        manifest::loadUninstallManifest(places.installFolder + manifest::kUninstallManifestName, 0, reloaded) == manifest::LoadResult::Loaded;
+    run.recordInMemory = recordAsSaved(engine::runState().uninstallManifest);
     return run;
 }
 

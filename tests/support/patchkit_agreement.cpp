@@ -139,12 +139,12 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
     patchkit::CheckRequest request;
     request.packageDir = platform::posix::hostPathOf((folder + "update").c_str());
     request.hasInstallPath = true;
-    request.installPath = Run::kInstallFolder;  // ASCII, so UTF-8 too
+    request.installPath = run.places.installFolder;  // ASCII, so UTF-8 too
     request.removal = update.removal;
     Checked installOnly = checked(request);
     request.hasInstallPath = false;
     request.hasUpdatePath = true;
-    request.updatePath = Run::kUpdateFolder;
+    request.updatePath = run.places.updateFolder;
     Checked updateOnly = checked(request);
     const std::set<int>& atFault = installOnly.atFault;
 
@@ -156,7 +156,7 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
         }
         if (!by.atFault.count(-2)) agreement.broken.push_back("the run stopped at " + patchkit::displayText(name) + " for " + why + ", and check found nothing");
     };
-    const std::string data = Run::kDataFolder, tooLong = engine::messages::kPathTooLongSuffix, openFailed = engine::messages::kOpenFailedSuffix;
+    const std::string data = run.places.dataFolder, tooLong = engine::messages::kPathTooLongSuffix, openFailed = engine::messages::kOpenFailedSuffix;
     for (size_t b = 0; b < run.boxes.size() && !run.faultStruck; ++b) {
         const std::string& text = run.boxes[b].text;
         std::string name = endsWith(text, tooLong) ? text.substr(0, text.size() - tooLong.size()) : "";
@@ -167,7 +167,7 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
         } else if (!name.empty()) {
             // Over MAX_PATH less its terminator: the entry's path or its backup's, four bytes
             // longer, in the installation, and a file's payload in the data folder.
-            if (!(update.removal && folderEntry) && Run::kInstallFolder.size() + name.size() + (folderEntry || update.removal ? 0 : 4) > 259) {
+            if (!(update.removal && folderEntry) && run.places.installFolder.size() + name.size() + (folderEntry || update.removal ? 0 : 4) > 259) {
                 foundByCheck(installOnly, name, "a path too long in the installation");
             }
             if (!update.removal && !folderEntry && data.size() + name.size() > 259) foundByCheck(updateOnly, name, "a path too long in the data folder");

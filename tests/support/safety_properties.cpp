@@ -7,8 +7,10 @@
 #include <tuple>
 
 #include "app/updater.h"
+#include "engine/backup_name.h"
 #include "engine/engine_messages.h"
 #include "manifest/layouts.h"
+#include "manifest/package_names.h"
 #include "platform/file_names.h"
 #include "platform/text_encoding.h"
 #include "support/text_template.h"
@@ -29,11 +31,11 @@ bool below(const std::string& key, const std::string& folderKey) {
 std::string shown(const std::string& cp932) { return "\"" + platform::utf8OrRawBytes(cp932) + "\""; }
 
 // The folder a shortcut folder's links land in, or empty where that leaves the Programs folder.
-std::string linkFolderKey(const HostileUpdate& update, const std::string& programs) {
+std::string linkFolderKey(const HostileUpdate& update, const Run& run, const std::string& programs) {
     const manifest::UninstallHeader& header = update.recordHeader;
     support::ExpandedTemplate folder = support::expandTemplate(header.shortcutFolderTemplate, header.templateArgument);
     if (!folder.usable()) return {};
-    std::string landing = platform::parentKeyOf(diskKeyOf(programs + folder.text + "x.lnk")), top = diskKeyOf(programs);
+    std::string landing = platform::parentKeyOf(run.pathKeyOf(programs + folder.text + "x.lnk")), top = run.pathKeyOf(programs);
     return landing == top || below(landing, top) ? landing : std::string();
 }
 
@@ -67,14 +69,15 @@ private:
     }
     bool listedFile(const std::string& key) const {
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (!manifest::isDirectoryEntry(e) && diskKeyOf(e.name) == key) return true;
+            if (!manifest::isDirectoryEntry(e) && run_.installedKeyBefore(e.name) == key) return true;
         }
         return false;
     }
     // The old X.bak that the backup of an X that existed replaces: the one loss intended.
     bool replacedByABackup(const std::string& key) const {
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (!manifest::isDirectoryEntry(e) && diskKeyOf(e.name) + ".BAK" == key && run_.installedBefore.files.count(diskKeyOf(e.name)) && reached(e)) {
+            if (!manifest::isDirectoryEntry(e) && run_.installedKeyBefore(engine::backupPathOf(e.name)) == key &&
+                run_.installedBefore.files.count(run_.installedKeyBefore(e.name)) && reached(e)) {
                 return true;
             }
         }
@@ -83,22 +86,25 @@ private:
 
     void nothingLost() {
         for (const auto& [key, content] : run_.installedBefore.files) {
-            if (key == "UNINSTALLINF.DAT") continue;
-            bool kept = holds(key, content);
-            if (!update_.removal && (run_.succeeded() || run_.faultStruckAfterTheCopy)) kept = kept || holds(key + ".BAK", content);
+            if (key == run_.installedKeyBefore(manifest::kUninstallManifestName)) continue;
+            const std::string& name = run_.installedBefore.names.at(key);
+            bool kept = holds(run_.installedKeyAfter(name), content);
+            if (!update_.removal && (run_.succeeded() || run_.faultStruckAfterTheCopy)) {
+                kept = kept || holds(run_.installedKeyAfter(engine::backupPathOf(name)), content);
+            }
             if (update_.removal && listedFile(key)) kept = true;
-            if (!kept && !replacedByABackup(key)) broken("the old content of " + shown(run_.installedBefore.names.at(key)) + " is gone");
+            if (!kept && !replacedByABackup(key)) broken("the old content of " + shown(name) + " is gone");
         }
     }
 
     void nothingOutside() {
-        std::vector<std::string> inside = {diskKeyOf(Run::kInstallFolder)};
-        for (const std::string& programs : {Run::kUserPrograms, Run::kCommonPrograms}) {
-            std::string folder = linkFolderKey(update_, programs);
+        std::vector<std::string> inside = {run_.pathKeyOf(run_.places.installFolder)};
+        for (const std::string& programs : {run_.places.userPrograms, run_.places.commonPrograms}) {
+            std::string folder = linkFolderKey(update_, run_, programs);
             if (!folder.empty()) inside.push_back(folder);
         }
         auto allowed = [&](const std::string& path) {
-            std::string key = diskKeyOf(path);
+            std::string key = run_.pathKeyOf(path);
             for (const std::string& folder : inside) {
                 if (below(key, folder) || (key == folder && folder != inside[0])) return true;
             }
@@ -116,12 +122,15 @@ private:
         if (!saved && !(run_.faultStruck && run_.recordAfter == run_.recordBefore)) broken("the record is neither the one the run held nor the old one");
     }
 
+    // An update's names lead to their payload's bytes; a removal's files, those its names led to
+    // before the run, are gone (where a Linux folder holds a twin, the name may still open that).
     void successIsTrue() {
         std::map<std::string, const std::string*> expected;
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
             if (manifest::isDirectoryEntry(e)) continue;
-            auto payload = run_.payload.files.find(diskKeyOf(e.name));
-            expected[diskKeyOf(e.name)] = payload == run_.payload.files.end() ? nullptr : &payload->second;
+            auto payload = run_.payload.files.find(run_.payloadKeyOf(e.name));
+            std::string key = update_.removal ? run_.installedKeyBefore(e.name) : run_.installedKeyAfter(e.name);
+            expected[key] = payload == run_.payload.files.end() ? nullptr : &payload->second;
         }
         for (const auto& [key, content] : expected) {
             auto after = run_.installedAfter.files.find(key);
