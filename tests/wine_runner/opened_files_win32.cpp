@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include "platform/file_path.h"
 #include "platform/text_encoding.h"
 #include "platform/win32/wide_text.h"
-#include "support/multibyte.h"
 
 namespace wine_runner {
 namespace {
@@ -16,17 +16,8 @@ std::string slashed(std::string path) {
     return path;
 }
 
-// Where the last separator of a code page 932 path is, a trail byte 0x5C being none.
-size_t lastSeparator(const std::string& path) {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (support::isPathSeparatorAt(path, i)) last = i;
-    }
-    return last;
-}
-
 std::string withoutTrailingSeparators(std::string path) {
-    while (!path.empty() && lastSeparator(path) == path.size() - 1) path.pop_back();
+    while (!path.empty() && platform::lastSeparatorOf(path, 0) == path.size() - 1) path.pop_back();
     return path;
 }
 
@@ -53,7 +44,7 @@ std::string OpenedFiles::keyOfPath(const std::string& path) const {
         FileIdentity identity;
         auto found = identityOfOpened(head, identity) ? listed_.find(identity) : listed_.end();
         if (found != listed_.end()) return folderKey_ + (found->second.empty() ? "" : "/" + slashed(found->second)) + rest;
-        size_t cut = lastSeparator(head);
+        size_t cut = platform::lastSeparatorOf(head, 0);
         if (cut == std::string::npos) return "<outside> " + platform::utf8OrRawBytes(path);
         rest = "/" + platform::utf8OrRawBytes(head.substr(cut + 1)) + rest;
         head.resize(cut);
