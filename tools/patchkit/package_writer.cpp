@@ -19,21 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool isInside(const std::string& innerUtf8, const std::string& outerUtf8) {
-    std::error_code error;
-    fs::path inner = fs::weakly_canonical(fsPathOf(innerUtf8), error);
-    if (error) return false;
-    fs::path outer = fs::weakly_canonical(fsPathOf(outerUtf8), error);
-    if (error) return false;
-    auto o = outer.begin();
-    auto i = inner.begin();
-    for (; o != outer.end(); ++o, ++i) {
-        if (o->empty()) continue;  // a trailing separator
-        if (i == inner.end() || *i != *o) return false;
-    }
-    return true;
-}
-
 bool outputFolderUsable(const MakeRequest& request, const std::string& outDir, Findings& findings) {
     if (isInside(outDir, request.newTree) || (!request.sinceTree.empty() && isInside(outDir, request.sinceTree))) {
         findings.error(outDir, "", "lies inside a tree that goes into the package");
