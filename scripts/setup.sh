@@ -10,7 +10,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-wine locales
   libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
-  osslsigncode openssl zip unzip p7zip-full
+  osslsigncode openssl zip unzip p7zip-full python3
   zlib1g-dev libz-mingw-w64-dev
 )
 
