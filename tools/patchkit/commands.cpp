@@ -75,6 +75,7 @@ int runMake(const Options& o, std::ostream& out, std::ostream& err, Progress& pr
     out << "wrote " << joinPath(r.outDir, manifest::kUpdateManifestName) << ": " << counted(summary.directories + summary.files, "entry", "entries") << " ("
         << counted(summary.directories, "folder", "folders") << ", " << counted(summary.files, "file", "files") << ", "
         << counted(summary.bytes, "byte", "bytes") << ")\n";
+    if (summary.updaterBesideProgram) out << "put in the " << manifest::kUpdaterProgramName << " that lies beside patchkit\n";
     if (summary.removalWritten) {
         out << "wrote " << joinPath(r.removalPackageDir, manifest::kUpdateManifestName) << ": " << counted(summary.removedFiles, "file", "files") << " ("
             << counted(summary.removedBytes, "byte", "bytes") << ") for Update.exe -u to delete\n";
@@ -193,7 +194,8 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     make->add_option("NEW_TREE", o.make.newTree, "Folder holding the product's files as they are to be installed")->required()->type_name("DIR");
     make->add_option("OUT_DIR", o.make.outDir, "Folder for the package; new or without a package in it")->required()->type_name("DIR");
     CLI::Option* since = make->add_option("--since", o.make.sinceTree, "Previous version's tree: only new and changed files go in")->type_name("OLD_TREE");
-    make->add_option("--updater", o.make.updaterPath, "Copy this updater executable beside the manifest")->type_name("PATH");
+    make->add_option("--updater", o.make.updaterPath, "Copy this updater executable beside the manifest (default: the Update.exe beside patchkit, if any)")
+        ->type_name("PATH");
     make->add_option("--removal-package", o.make.removalPackageDir, "Also write here the package that Update.exe -u runs to delete the files of OLD_TREE that NEW_TREE lacks")
         ->type_name("DIR")
         ->needs(since);
