@@ -55,11 +55,15 @@ for image in unsigned.exe package/Update.exe; do
   i686-w64-mingw32-objcopy -O binary --only-section=.rsrc "$image" "$image.rsrc"
 done
 [ -s unsigned.exe.rsrc ] && cmp -s unsigned.exe.rsrc package/Update.exe.rsrc || fail "the signed Update.exe carries other resources"
-# The signed program is the built one but for its signature; one byte more changed, it is not.
-bash "$source_dir/scripts/verify-update.sh" package/Update.exe unsigned.exe >/dev/null || fail "verify-update.sh refuses the signed build"
+# The signed program is the built one but for its signature; with one byte more changed, or
+# against a build 8 bytes shorter, it is not.
+verify() { bash "$source_dir/scripts/verify-update.sh" "$@" >/dev/null; }
+verify package/Update.exe unsigned.exe || fail "verify-update.sh refuses the signed build"
 cp package/Update.exe changed.exe
 printf 'X' | dd of=changed.exe bs=1 seek=1024 conv=notrunc status=none
-bash "$source_dir/scripts/verify-update.sh" changed.exe unsigned.exe >/dev/null && fail "verify-update.sh takes a changed program for the build"
+head -c -8 unsigned.exe >short.exe
+verify changed.exe unsigned.exe && fail "verify-update.sh takes a changed program for the build"
+verify package/Update.exe short.exe && fail "verify-update.sh takes the signed program for a shorter build"
 
 cp "$dist/$windows.zip" archive.zip
 "$sign" archive.zip certificate.p12 --password-file password --ca-file certificate.pem >/dev/null || fail "signing the zip failed"

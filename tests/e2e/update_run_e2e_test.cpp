@@ -216,6 +216,7 @@ TEST_F(UpdateRun, APackedDownloadExtractedAsAJapaneseWindowsDoesItUpdatesTheInst
     update().addFile("新機能\\表\\ソ.txt", "second bytes 0x5C", 2);
     update().addFile("設定.ini", "new settings");
     update().write();
+    session().writeFile(update().folder() + "Readme.txt", "before Update.exe by name");
     session().handOver();
     std::string archive = session().artifactFolder() + "/download.zip";
     patchkit::Findings findings;

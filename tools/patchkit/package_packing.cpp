@@ -87,8 +87,9 @@ bool writePackageArchive(const std::string& packageDirUtf8, const std::string& a
         findings.error(archivePathUtf8, "", "lies inside the package it would hold");
         return false;
     }
+    size_t errorsBefore = findings.count(Severity::Error);
     std::vector<TreeItem> items = scanTree(packageDirUtf8, ScanOptions{}, findings, progress);
-    if (findings.hasErrors()) return false;
+    if (findings.count(Severity::Error) > errorsBefore) return false;
     std::stable_partition(items.begin(), items.end(), isProgramBesideTheManifest);
 
     // Written beside its place and moved there whole, so that a pack that fails leaves no zip
