@@ -11,6 +11,7 @@
 #include "tools/patchkit/field_text.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
+#include "tools/patchkit/zip_layout.h"
 #include "tools/patchkit/zip_reader.h"
 
 namespace patchkit {
@@ -49,10 +50,6 @@ private:
     std::string path_;
 };
 
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Whether bytes that are not all ASCII have the shape of UTF-8: every sequence a lead byte and
 // its continuation bytes. What Debian's zip stores for a name given to it in a UTF-8 locale.
 bool looksLikeUtf8(std::string_view text) {
@@ -81,16 +78,17 @@ struct WindowsReading {
 
 // False when the name has no form in code page 932, so that the updater's ANSI calls could
 // not open it. What the writer meant is the Unicode Path field where there is one, else the
-// stored bytes themselves when they are UTF-8.
+// stored bytes themselves when they are UTF-8, else the code page 932 reading (with U+FFFD
+// where it has no character).
 bool readAsWindowsDoes(const ZipMember& member, WindowsReading& reading, std::string& why) {
     if (member.utf8Flag) {
         reading.utf8 = reading.written = member.storedName;
         return cp932Of(reading.utf8, reading.cp932, why);
     }
     bool wellFormed = displayTextOf(member.storedName, reading.utf8);
-    for (size_t at; (at = reading.utf8.find(u8"\uFFFD")) != std::string::npos;) reading.utf8.replace(at, 3, u8"\u30FB");
     reading.written = member.hasUnicodePath ? member.unicodePath : looksLikeUtf8(member.storedName) ? member.storedName : reading.utf8;
-    reading.readOtherwise = !isAscii(member.storedName) && (!wellFormed || reading.written != reading.utf8);
+    for (size_t at; (at = reading.utf8.find(u8"\uFFFD")) != std::string::npos;) reading.utf8.replace(at, 3, u8"\u30FB");
+    reading.readOtherwise = !zip::isAsciiName(member.storedName) && (!wellFormed || reading.written != reading.utf8);
     return cp932Of(reading.utf8, reading.cp932, why);
 }
 
@@ -102,7 +100,7 @@ struct Extraction {
     const std::string& folder;
     Findings& findings;
 
-    // A member at its place below the folder; false with a finding when it cannot be.
+    // A member at its place below the folder, or a finding that says why it cannot be there.
     void extract(size_t i, const ZipMember& member, const std::string& cp932Name) {
         std::string entryName = cp932Name;
         std::replace(entryName.begin(), entryName.end(), '/', '\\');  // '/' is never a trail byte

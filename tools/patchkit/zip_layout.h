@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // The records of a zip archive that patchkit writes and reads (PKWARE's APPNOTE): a local
 // header before each member's data, one central directory header a member after all the data,
@@ -29,6 +31,12 @@ inline constexpr uint16_t kFlagUtf8Names = 1u << 11;
 // the CRC-32 it carries is that of the stored name.
 inline constexpr uint16_t kUnicodePathTag = 0x7075;
 inline constexpr uint8_t kUnicodePathVersion = 1;
+
+// A name of ASCII bytes alone reads the same in every code page and in UTF-8: it needs no
+// Unicode Path field, and no reader takes it for another.
+inline bool isAsciiName(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 // The largest count and size the records hold; more would need the ZIP64 extension, which
 // patchkit does not write.

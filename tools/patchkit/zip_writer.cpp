@@ -87,10 +87,6 @@ bool deflateFile(const std::string& source, std::string& deflated, uint32_t& crc
     return true;
 }
 
-bool isAscii(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 }  // namespace
 
 bool ZipWriter::create(const std::string& path, std::string& why) {
@@ -121,7 +117,7 @@ bool ZipWriter::addMember(const std::string& name, uint16_t method, uint32_t crc
     }
     Member member;
     member.name = name;
-    if (!isAscii(name)) {
+    if (!zip::isAsciiName(name)) {
         std::string utf8;
         if (!platform::cp932ToUtf8(name, utf8)) {
             why = "is not code page 932 text";
