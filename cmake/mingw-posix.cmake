@@ -12,3 +12,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # ctest runs the test executables under Wine, as an unprivileged user in a Japanese locale.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# A library found for the build is its static archive: the programs import system DLLs only.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -5,6 +5,7 @@
 // they take in the installation; the installation's folder holds its record.
 namespace manifest {
 
+inline constexpr char kUpdaterProgramName[] = "Update.exe";
 inline constexpr char kUpdateManifestName[] = "Updateinf.dat";
 inline constexpr char kPayloadFolderName[] = "data";
 inline constexpr char kUninstallManifestName[] = "Uninstallinf.dat";

@@ -10,7 +10,8 @@ packages=(
   xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-wine locales
   libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
-  osslsigncode openssl zip unzip
+  osslsigncode openssl zip unzip p7zip-full python3
+  zlib1g-dev libz-mingw-w64-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -3,7 +3,8 @@
 # the READMEs and the worked example, under a folder named with the version CMakeLists.txt
 # sets; the zip's Update.exe is the stripped 32-bit GUI program importing only system DLLs and
 # its patchkit.exe the stripped console program; the tarball's patchkit is optimised without
-# sanitizers, stripped, tells that version and works the worked example it came with.
+# sanitizers, stripped, tells that version and works the worked example it came with, putting
+# in the tarball's Update.exe, which is the zip's.
 #
 #   contents_test.sh DIST_DIR SOURCE_DIR
 set -euo pipefail
@@ -50,9 +51,10 @@ stripped_pe "$work/$windows/patchkit.exe"
 tarball=$dist/$linux.tar.gz
 [ -f "$tarball" ] || { echo "FAIL: $tarball is missing"; exit 1; }
 tar tzf "$tarball" >"$work/tar.list"
-expect_listing "$work/tar.list" "$linux" patchkit sign-update.sh
+expect_listing "$work/tar.list" "$linux" patchkit Update.exe sign-update.sh
 tar xzf "$tarball" -C "$work"
 patchkit=$work/$linux/patchkit
+cmp -s "$work/$linux/Update.exe" "$work/$windows/Update.exe" || fail "the tarball's Update.exe is not the zip's"
 grep -Eq 'NEEDED.*lib(a|ub|t|l)san' <<<"$(readelf -d "$patchkit")" && fail "the tarball's patchkit needs a sanitizer's runtime"
 grep -q '__asan_\|__ubsan_' <<<"$(readelf --dyn-syms "$patchkit")" && fail "the tarball's patchkit is instrumented"
 grep -Eq '\.debug_|\.symtab' <<<"$(readelf -S "$patchkit")" && fail "the tarball's patchkit is not stripped"
@@ -63,6 +65,7 @@ cp -r "$examples/tree-1.0" "$work/installed"
   "$patchkit" init-install "$examples/description.json" "$work/installed" >/dev/null &&
   grep -qx 'the update would succeed' <<<"$("$patchkit" dry-run "$work/package" "$work/installed")" ||
   fail "the tarball's patchkit does not work its own example"
+cmp -s "$work/package/Update.exe" "$work/$windows/Update.exe" || fail "make did not put in the Update.exe beside patchkit"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "dist contents: $(basename "$zip") $(stat -c %s "$zip") bytes, $(basename "$tarball") $(stat -c %s "$tarball") bytes; both hold what ships"

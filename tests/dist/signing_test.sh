@@ -3,9 +3,9 @@
 # worked example's package with the zip's Update.exe and finds it unsigned; the tarball's
 # sign-update.sh signs it with a throwaway certificate made here by openssl (no time-stamping
 # server: nothing leaves the machine); then check names the signer, osslsigncode verifies it,
-# and the signed program still passes the image check and carries the same resources. A
-# signature that does not verify changes nothing, and the zip's own Update.exe is signed in
-# place.
+# and the signed program still passes the image check, carries the same resources and is, to
+# scripts/verify-update.sh, the built program but for its signature. A signature that does not
+# verify changes nothing, and the zip's own Update.exe is signed in place.
 #
 #   signing_test.sh DIST_DIR SOURCE_DIR
 set -euo pipefail
@@ -55,6 +55,15 @@ for image in unsigned.exe package/Update.exe; do
   i686-w64-mingw32-objcopy -O binary --only-section=.rsrc "$image" "$image.rsrc"
 done
 [ -s unsigned.exe.rsrc ] && cmp -s unsigned.exe.rsrc package/Update.exe.rsrc || fail "the signed Update.exe carries other resources"
+# The signed program is the built one but for its signature; with one byte more changed, or
+# against a build 8 bytes shorter, it is not.
+verify() { bash "$source_dir/scripts/verify-update.sh" "$@" >/dev/null; }
+verify package/Update.exe unsigned.exe || fail "verify-update.sh refuses the signed build"
+cp package/Update.exe changed.exe
+printf 'X' | dd of=changed.exe bs=1 seek=1024 conv=notrunc status=none
+head -c -8 unsigned.exe >short.exe
+verify changed.exe unsigned.exe && fail "verify-update.sh takes a changed program for the build"
+verify package/Update.exe short.exe && fail "verify-update.sh takes the signed program for a shorter build"
 
 cp "$dist/$windows.zip" archive.zip
 "$sign" archive.zip certificate.p12 --password-file password --ca-file certificate.pem >/dev/null || fail "signing the zip failed"

@@ -13,6 +13,7 @@
 
 #include "platform/shell.h"
 #include "resources/resource_ids.h"
+#include "tools/patchkit/package_packing.h"
 #include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/record_on_disk.h"
 #include "tests/e2e/harness/updater_case.h"
@@ -47,6 +48,10 @@ protected:
     // and its confirmation is waited for.
     Dialog start(const std::vector<std::string>& arguments = {}) {
         update().write();
+        return startWritten(arguments);
+    }
+    // The same for a package that is in its folder already.
+    Dialog startWritten(const std::vector<std::string>& arguments = {}) {
         installation().install(kRegistryKey, kRegistryValue);
         recordBefore_ = record().bytes();
         updater_ = startUpdater(arguments);
@@ -197,6 +202,42 @@ TEST_F(UpdateRun, BringsANewFolderReplacesFilesAndKeepsTheRecordInStep) {
     EXPECT_EQ(after.carriedString(1), recordBefore().carriedString(1));
     EXPECT_EQ(after.carriedString(2), RecordOnDisk::field("残す文字列"));
     EXPECT_EQ(after.untouchedHeader(), recordBefore().untouchedHeader());
+}
+
+// The download as a vendor publishes it: the package packed by patchkit, then extracted in the
+// prefix by a program that makes each member under its stored name through the ANSI calls, as
+// the built-in extractor of a Japanese Windows does, and the extracted Update.exe runs the
+// update. The archive is written by what pack writes once check has passed: check refuses the
+// 64-bit test build of Update.exe, which is what runs where Wine runs only 64-bit programs.
+TEST_F(UpdateRun, APackedDownloadExtractedAsAJapaneseWindowsDoesItUpdatesTheInstallation) {
+    installation().addFile("設定.ini", "old settings");
+    update().addFolder("新機能\\");
+    update().addFolder("新機能\\表\\");
+    update().addFile("新機能\\表\\ソ.txt", "second bytes 0x5C", 2);
+    update().addFile("設定.ini", "new settings");
+    update().write();
+    session().writeFile(update().folder() + "Readme.txt", "before Update.exe by name");
+    session().handOver();
+    std::string archive = session().artifactFolder() + "/download.zip";
+    patchkit::Findings findings;
+    patchkit::PackSummary packed;
+    ASSERT_TRUE(patchkit::writePackageArchive(session().hostPath(update().folder()), archive, findings, patchkit::Progress::silent(), packed))
+        << findings.all().size() << " findings, the first: " << (findings.all().empty() ? "" : findings.all()[0].reason);
+    fs::remove_all(session().hostPath(update().folder()));
+    session().copyFromHost(archive, "C:\\download.zip");
+    session().copyFromHost(session().build().folder + "/tests/e2e/probe/unzip_ansi.exe", "C:\\unzip_ansi.exe");
+    wine_driver::Completed extracted = session().run("C:\\unzip_ansi.exe", {"C:\\download.zip", update().folder()});
+    ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+    EXPECT_EQ(extracted.out.rfind("Update.exe", 0), 0u) << "the updater comes first:\n" << extracted.out;
+
+    wine_driver::Probe::Result run = confirmThen(startWritten(), {kBox, kWait, "dump"});
+    ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
+    expectLastMessage(run.dialogs[0], kUpdateCompleted, kDone);
+    EXPECT_EQ(installed("新機能\\表\\ソ.txt"), "second bytes 0x5C");
+    EXPECT_EQ(installed("設定.ini"), "new settings");
+    EXPECT_EQ(installed("設定.ini.bak"), "old settings");
+    EXPECT_EQ(record().entries(), (std::vector<RecordOnDisk::Entry>{
+                                      {"設定.ini", 12, 0}, {"新機能\\", 0, 0}, {"新機能\\表\\", 0, 0}, {"新機能\\表\\ソ.txt", 17, 2}}));
 }
 
 // The record is hidden here: Wine's own replacing of files would drop that.

@@ -49,6 +49,10 @@ payload=$(cd "$stage/package/data" && find . -type f | LC_ALL=C sort | tr '\n' '
 [ "$payload" = "./Product.exe ./表/新機能.txt " ] || fail "payload is: $payload"
 cmp -s "$stage/package/data/表/新機能.txt" "$examples/tree-1.1/表/新機能.txt" || fail "payload bytes differ from the tree"
 
+# Its download, the same bytes from either build: fixed order, times and level, and one zlib.
+run pack "$(at package)" "$(at package.zip)" >/dev/null || fail "pack exited with $?"
+same "$stage/package.zip" "$stage/fixtures/package.zip" "the packed package"
+
 check=$(run check "$(at package)" --install-path 'C:\Program Files\サンプル製品') || fail "check exited with $?"
 case "$check" in *": 0 errors, 0 warnings") ;; *) fail "check says: $check" ;; esac
 

@@ -6,15 +6,18 @@
 #include <CLI/CLI.hpp>
 
 #include "manifest/package_names.h"
+#include "tools/patchkit/archive_check.h"
 #include "tools/patchkit/audit_report.h"
 #include "tools/patchkit/dry_run/output.h"
 #include "tools/patchkit/dump.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/install_writer.h"
 #include "tools/patchkit/json_text.h"
 #include "tools/patchkit/manifest_image.h"
 #include "tools/patchkit/package_check.h"
+#include "tools/patchkit/package_packing.h"
 #include "tools/patchkit/package_writer.h"
 #include "tools/patchkit/progress.h"
 
@@ -38,6 +41,7 @@ struct Options {
     bool auditAsJson = false;
     DryRunRequest dryRun;
     bool dryRunAsJson = false;
+    PackRequest pack;
 };
 
 // Arguments that name nothing usable are a usage error, told before any work starts.
@@ -71,6 +75,7 @@ int runMake(const Options& o, std::ostream& out, std::ostream& err, Progress& pr
     out << "wrote " << joinPath(r.outDir, manifest::kUpdateManifestName) << ": " << counted(summary.directories + summary.files, "entry", "entries") << " ("
         << counted(summary.directories, "folder", "folders") << ", " << counted(summary.files, "file", "files") << ", "
         << counted(summary.bytes, "byte", "bytes") << ")\n";
+    if (summary.updaterBesideProgram) out << "put in the " << manifest::kUpdaterProgramName << " that lies beside patchkit\n";
     if (summary.removalWritten) {
         out << "wrote " << joinPath(r.removalPackageDir, manifest::kUpdateManifestName) << ": " << counted(summary.removedFiles, "file", "files") << " ("
             << counted(summary.removedBytes, "byte", "bytes") << ") for Update.exe -u to delete\n";
@@ -101,13 +106,34 @@ int runDump(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 int runCheck(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
-    if (!present(o.check.packageDir, true, "PACKAGE_DIR", err)) return kUsageError;
+    // A file named *.zip is a download of the package; anything else must be its folder.
+    const std::string& named = o.check.packageDir;
+    std::error_code error;
+    bool archive = named.size() > 4 && platform::foldedAsciiCase(named.substr(named.size() - 4)) == ".zip" &&
+                   fs::is_regular_file(fsPathOf(named), error);
+    if (!archive && !present(named, true, "PACKAGE_DIR", err)) return kUsageError;
     Findings findings;
-    checkPackage(o.check, findings, progress);
+    if (archive) {
+        checkPackageArchive(o.check, findings, progress);
+    } else {
+        checkPackage(o.check, findings, progress);
+    }
     printFindings(out, findings.all());
     out << o.check.packageDir << ": " << counted(findings.count(Severity::Error), "error", "errors") << ", "
         << counted(findings.count(Severity::Warning), "warning", "warnings") << "\n";
     return statusOf(findings, o.strict);
+}
+
+int runPack(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
+    if (!present(o.pack.packageDir, true, "PACKAGE_DIR", err)) return kUsageError;
+    Findings findings;
+    PackSummary summary;
+    bool packed = packPackage(o.pack, findings, progress, summary);
+    printFindings(err, findings.all());
+    if (!packed) return kProblemsFound;
+    out << "wrote " << o.pack.archivePath << ": " << counted(summary.members, "member", "members") << " of "
+        << counted(summary.bytes, "byte", "bytes") << " in " << counted(summary.archiveBytes, "byte", "bytes") << "\n";
+    return kAllWell;
 }
 
 int runInitInstall(const Options& o, std::ostream& out, std::ostream& err, Progress& progress) {
@@ -168,7 +194,8 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     make->add_option("NEW_TREE", o.make.newTree, "Folder holding the product's files as they are to be installed")->required()->type_name("DIR");
     make->add_option("OUT_DIR", o.make.outDir, "Folder for the package; new or without a package in it")->required()->type_name("DIR");
     CLI::Option* since = make->add_option("--since", o.make.sinceTree, "Previous version's tree: only new and changed files go in")->type_name("OLD_TREE");
-    make->add_option("--updater", o.make.updaterPath, "Copy this updater executable beside the manifest")->type_name("PATH");
+    make->add_option("--updater", o.make.updaterPath, "Copy this updater executable beside the manifest (default: the Update.exe beside patchkit, if any)")
+        ->type_name("PATH");
     make->add_option("--removal-package", o.make.removalPackageDir, "Also write here the package that Update.exe -u runs to delete the files of OLD_TREE that NEW_TREE lacks")
         ->type_name("DIR")
         ->needs(since);
@@ -183,7 +210,9 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     dump->footer(kExitStatuses);
 
     CLI::App* check = app.add_subcommand("check", "Find everything in a package that would stop the updater or make it go wrong");
-    check->add_option("PACKAGE_DIR", o.check.packageDir, "Folder holding Updateinf.dat and data/")->required()->type_name("DIR");
+    check->add_option("PACKAGE_DIR", o.check.packageDir, "Folder holding Updateinf.dat and data/, or a zip of one (as pack writes it)")
+        ->required()
+        ->type_name("DIR|ZIP");
     CLI::Option* installPath =
         check->add_option("--install-path", o.check.installPath, "Installation folder to test path lengths against, e.g. C:\\Program Files\\Product\\")
             ->type_name("PATH");
@@ -193,6 +222,12 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     check->add_flag("--strict", o.strict, "Warnings count as problems too");
     check->add_flag("--removal", o.check.removal, "The package is for Update.exe -u, which deletes its files and reads no payload");
     check->footer(kExitStatuses);
+
+    CLI::App* pack = app.add_subcommand("pack", "Write the download of a package that check passes: a zip whose names a Japanese Windows reads as written");
+    pack->add_option("PACKAGE_DIR", o.pack.packageDir, "Folder holding Update.exe, Updateinf.dat and data/")->required()->type_name("DIR");
+    pack->add_option("OUT_ZIP", o.pack.archivePath, "The zip to write; one there is replaced")->required()->type_name("FILE");
+    pack->add_flag("--removal", o.pack.removal, "The package is for Update.exe -u, and is checked as one");
+    pack->footer(kExitStatuses);
 
     CLI::App* init = app.add_subcommand("init-install", "Write INSTALL_TREE/Uninstallinf.dat listing the tree, as an installer would");
     init->add_option("DESCRIPTION", o.initDescription, "Package description (JSON, its \"install\" section)")->required()->type_name("FILE");
@@ -229,6 +264,7 @@ int runPatchkit(const std::vector<std::string>& arguments, std::ostream& out, st
     if (make->parsed()) return runMake(o, out, err, progress);
     if (dump->parsed()) return runDump(o, out, err);
     if (check->parsed()) return runCheck(o, out, err, progress);
+    if (pack->parsed()) return runPack(o, out, err, progress);
     if (audit->parsed()) return runAudit(o, out, err, progress);
     if (dryRun->parsed()) return runDryRunCommand(o, out, err, progress);
     return runInitInstall(o, out, err, progress);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 // The tool takes host paths as UTF-8 (its command line and descriptions) and reaches files in
 // two ways: std::filesystem for walking folders, and support::CFile for every byte it reads or
@@ -20,6 +21,23 @@ inline std::string joinPath(const std::string& folder, const std::string& name) 
     if (folder.empty()) return name;
     char last = folder.back();
     return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
+// Whether the host path `innerUtf8` is `outerUtf8` or lies below it, once both are made
+// absolute and their links followed as far as they exist.
+inline bool isInside(const std::string& innerUtf8, const std::string& outerUtf8) {
+    std::error_code error;
+    std::filesystem::path inner = std::filesystem::weakly_canonical(fsPathOf(innerUtf8), error);
+    if (error) return false;
+    std::filesystem::path outer = std::filesystem::weakly_canonical(fsPathOf(outerUtf8), error);
+    if (error) return false;
+    auto o = outer.begin();
+    auto i = inner.begin();
+    for (; o != outer.end(); ++o, ++i) {
+        if (o->empty()) continue;  // a trailing separator
+        if (i == inner.end() || *i != *o) return false;
+    }
+    return true;
 }
 
 }  // namespace patchkit

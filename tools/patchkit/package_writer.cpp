@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/path_helpers.h"
 #include "manifest/package_names.h"
 #include "tools/patchkit/description.h"
 #include "tools/patchkit/entry_names.h"
+#include "tools/patchkit/field_text.h"
 #include "tools/patchkit/file_transfer.h"
 #include "tools/patchkit/host_paths.h"
 #include "tools/patchkit/manifest_building.h"
@@ -18,21 +20,6 @@ namespace patchkit {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool isInside(const std::string& innerUtf8, const std::string& outerUtf8) {
-    std::error_code error;
-    fs::path inner = fs::weakly_canonical(fsPathOf(innerUtf8), error);
-    if (error) return false;
-    fs::path outer = fs::weakly_canonical(fsPathOf(outerUtf8), error);
-    if (error) return false;
-    auto o = outer.begin();
-    auto i = inner.begin();
-    for (; o != outer.end(); ++o, ++i) {
-        if (o->empty()) continue;  // a trailing separator
-        if (i == inner.end() || *i != *o) return false;
-    }
-    return true;
-}
 
 bool outputFolderUsable(const MakeRequest& request, const std::string& outDir, Findings& findings) {
     if (isInside(outDir, request.newTree) || (!request.sinceTree.empty() && isInside(outDir, request.sinceTree))) {
@@ -74,11 +61,31 @@ bool copyInto(const std::string& from, const std::string& to, uint64_t& copied, 
     return true;
 }
 
-bool copyUpdater(const MakeRequest& request, const std::string& outDir, Findings& findings) {
-    if (request.updaterPath.empty()) return true;
-    std::string leaf = utf8Of(fsPathOf(request.updaterPath).filename());
+// Update.exe beside patchkit itself, as the kit lays them out (the Windows zip, and the Linux
+// tarball, which carries the zip's), found the way the updater finds its own folder: the path
+// as CFile takes it, or empty when there is none there.
+std::string updaterBesideProgram() {
+    std::string folder = app::getParentFolder(app::getModulePath());
+    std::string path = folder + "\\" + manifest::kUpdaterProgramName;
+    uint64_t size = 0;
+    return !folder.empty() && sizeOfFile(path, size) ? path : std::string();
+}
+
+bool copyUpdater(const MakeRequest& request, const std::string& outDir, Findings& findings, MakeSummary& summary) {
     uint64_t copied = 0;
-    return copyInto(request.updaterPath, joinPath(outDir, leaf), copied, findings, nullptr);
+    if (!request.updaterPath.empty()) {
+        std::string leaf = utf8Of(fsPathOf(request.updaterPath).filename());
+        return copyInto(request.updaterPath, joinPath(outDir, leaf), copied, findings, nullptr);
+    }
+    std::string beside = updaterBesideProgram();
+    if (beside.empty()) return true;
+    std::string target, why;
+    if (!filePathOf(joinPath(outDir, manifest::kUpdaterProgramName), target, why) || !copyFile(beside, target, copied, why)) {
+        findings.error(displayText(beside), "", why);
+        return false;
+    }
+    summary.updaterBesideProgram = true;
+    return true;
 }
 
 // The payload: folders first (the list is in that order already), then each file's bytes.
@@ -149,7 +156,7 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
     if (!makeFolder(request.outDir, findings)) return false;
     if (!writePayload(request, items, findings, progress, summary)) return false;
 
-    if (!copyUpdater(request, request.outDir, findings)) return false;
+    if (!copyUpdater(request, request.outDir, findings, summary)) return false;
 
     std::vector<manifest::ManifestEntry> entries = entriesOf(items, description.update.extras);
     manifest::UpdateHeader header = updateHeaderOf(description.update, static_cast<uint32_t>(entries.size()));
@@ -161,7 +168,7 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
     }
 
     if (!removal) return true;
-    if (!makeFolder(request.removalPackageDir, findings) || !copyUpdater(request, request.removalPackageDir, findings)) return false;
+    if (!makeFolder(request.removalPackageDir, findings) || !copyUpdater(request, request.removalPackageDir, findings, summary)) return false;
     summary.removalWritten = writeRemovalPackage(request.removalPackageDir, description.update, removed, findings);
     return summary.removalWritten;
 }

@@ -13,7 +13,7 @@ struct MakeRequest {
     std::string newTree;
     std::string outDir;
     std::string sinceTree;    // empty: every file of the new tree goes in
-    std::string updaterPath;  // empty: no updater is copied beside the package
+    std::string updaterPath;  // empty: the Update.exe beside patchkit, when there is one
     // With sinceTree: where the package that deletes the old files the new tree lacks goes;
     // empty for none.
     std::string removalPackageDir;
@@ -27,9 +27,11 @@ struct MakeSummary {
     uint32_t removedFiles = 0;
     uint64_t removedBytes = 0;
     bool removalWritten = false;
+    // No updater was named, and the one beside patchkit went in.
+    bool updaterBesideProgram = false;
 };
 
-// Writes outDir/Updateinf.dat and outDir/data/ (and the updater, when asked). The manifest is
+// Writes outDir/Updateinf.dat and outDir/data/ and the updater beside them. The manifest is
 // written last, so a make that fails halfway leaves no package that looks finished. Then the
 // removal package, when asked, with the updater beside it too.
 bool makePackage(const MakeRequest& request, Findings& findings, Progress& progress, MakeSummary& summary);

@@ -69,12 +69,16 @@ void checkImage(const std::string& pathUtf8, Findings& findings) {
 
 }  // namespace
 
+bool isUpdaterProgramName(const std::string& leafUtf8) {
+    return leafUtf8.size() > 4 && platform::foldedAsciiCase(leafUtf8.substr(leafUtf8.size() - 4)) == ".exe";
+}
+
 void checkUpdaterImages(const std::string& packageDirUtf8, Findings& findings) {
     std::error_code error;
     std::vector<std::string> programs;
     for (fs::directory_iterator it(fsPathOf(packageDirUtf8), error), end; !error && it != end; it.increment(error)) {
         std::string leaf = utf8Of(it->path().filename());
-        if (leaf.size() > 4 && platform::foldedAsciiCase(leaf.substr(leaf.size() - 4)) == ".exe" && it->is_regular_file(error)) {
+        if (isUpdaterProgramName(leaf) && it->is_regular_file(error)) {
             programs.push_back(joinPath(packageDirUtf8, leaf));
         }
     }

@@ -11,4 +11,8 @@ namespace patchkit {
 // Authenticode signature is a warning, and the signer of a signed one is noted.
 void checkUpdaterImages(const std::string& packageDirUtf8, Findings& findings);
 
+// Whether a file at the top of a package is one of those programs: its name ends in ".exe",
+// in any letter case.
+bool isUpdaterProgramName(const std::string& leafUtf8);
+
 }  // namespace patchkit
