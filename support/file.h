@@ -11,7 +11,9 @@ namespace support {
 
 enum class FileSourceKind : int32_t { None = 0, DiskFile = 1, MemoryBuffer = 2, ModuleResource = 3, ByteVector = 4 };
 
-enum class FileOpenMode : int32_t { Read = 0, Write = 1, ReadWrite = 2 };
+// WriteNew is Write for a file that is not there yet: it never opens, and so never empties,
+// what a name already holds.
+enum class FileOpenMode : int32_t { Read = 0, Write = 1, ReadWrite = 2, WriteNew = 3 };
 
 // The file-name part of a path: the bytes after its last path separator, or the whole path
 // when there is none. The first byte is never taken as a separator.

@@ -83,8 +83,8 @@ public:
         if (disposition != kOpenExisting) {
             descriptor = ::open(hostPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
             created = descriptor >= 0;
-            if (!created && errno != EEXIST) {
-                failedWithErrno();
+            if (!created && (errno != EEXIST || disposition == kCreateNew)) {
+                errno == EEXIST ? failed(kErrorFileExists) : failedWithErrno();
                 return kInvalidFileHandle;
             }
         }
@@ -210,6 +210,15 @@ public:
         return failed(kErrorInvalidHandle);
     }
 
+    // The device and the inode that the open found; fstat would tell no more.
+    bool getFileInformationByHandle(FileHandle handle, FileIdentity* identity) override {
+        OpenFile* file = find(handle);
+        if (!file) return failed(kErrorInvalidHandle);
+        identity->volume = static_cast<uint64_t>(file->device);
+        identity->index = static_cast<uint64_t>(file->inode);
+        return true;
+    }
+
     bool flushFileBuffers(FileHandle handle) override {
         // fsync would take a read-only descriptor too; Windows wants write access.
         OpenFile* file = find(handle);
@@ -260,8 +269,10 @@ public:
         // EINVAL or ENOSYS, and a sandbox that filters the call may say EPERM.
         if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) return true;
         if (errno == ENOENT || errno == ENOTDIR) return failedWithErrno();
-        struct stat existing {};
-        if (::stat(hostTo.c_str(), &existing) == 0 && (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))) {
+        // Nor does Windows move a folder onto a file, where rename(2) says ENOTDIR.
+        struct stat existing {}, moving {};
+        if (::stat(hostTo.c_str(), &existing) == 0 &&
+            (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR) || (::stat(hostFrom.c_str(), &moving) == 0 && S_ISDIR(moving.st_mode)))) {
             return failed(kErrorAccessDenied);
         }
         return ::rename(hostFrom.c_str(), hostTo.c_str()) == 0 || failedWithErrno();

@@ -149,6 +149,84 @@ TEST_P(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
     EXPECT_FALSE(present("other.bin"));
 }
 
+// The updater opens a file it writes with kCreateNew wherever the old one was moved away or
+// none was found: a name that is taken after all, by a file or a folder, fails the open and
+// keeps what is there.
+TEST_P(FilesContract, CreateNewMakesAFileOnlyWhereTheNameIsFree) {
+    folder.writeBytes("old.bin", "keep");
+    folder.makeFolder("sub");
+    for (const char* taken : {"old.bin", "sub"}) {
+        EXPECT_EQ(open(taken, kGenericWrite, kFileShareWrite, kCreateNew), kInvalidFileHandle) << taken;
+        EXPECT_EQ(files.getLastError(), kErrorFileExists) << taken;
+    }
+    EXPECT_EQ(readBack("old.bin"), "keep");
+    EXPECT_NE(open("new.bin", kGenericWrite, kFileShareWrite, kCreateNew), kInvalidFileHandle);
+    EXPECT_TRUE(present("new.bin"));
+}
+
+// Whether a file is one the run brought is told by its identity: a file keeps it when it is
+// moved, and a file moved over another takes that name with its own.
+TEST_P(FilesContract, AFileKeepsItsIdentityWhenMovedAndAnOpenOfAccessNoneTellsIt) {
+    folder.writeBytes("first.txt", "1");
+    folder.writeBytes("second.txt", "2");
+    auto identityOf = [&](const std::string& name) {
+        FileIdentity identity;
+        FileHandle handle = files.createFile((folder / name).c_str(), 0, kFileShareRead | kFileShareWrite | kFileShareDelete, kOpenExisting);
+        EXPECT_TRUE(handle != kInvalidFileHandle && files.getFileInformationByHandle(handle, &identity)) << name;
+        if (handle != kInvalidFileHandle) files.closeHandle(handle);
+        return identity;
+    };
+    FileIdentity first = identityOf("first.txt"), second = identityOf("second.txt");
+    EXPECT_FALSE(first == second);
+    ASSERT_TRUE(files.moveFileReplace((folder / "first.txt").c_str(), (folder / "moved.txt").c_str()));
+    EXPECT_TRUE(identityOf("moved.txt") == first);
+    ASSERT_TRUE(files.moveFileReplace((folder / "second.txt").c_str(), (folder / "moved.txt").c_str()));
+    EXPECT_TRUE(identityOf("moved.txt") == second);
+    // Beside a handle that writes and shares writing, as the updater holds its target.
+    FileHandle writer = openForWrite("held.txt");
+    FileIdentity held;
+    ASSERT_TRUE(files.getFileInformationByHandle(writer, &held));
+    EXPECT_TRUE(identityOf("held.txt") == held);
+}
+
+// A folder goes to a free name whole, as MoveFileExA renames it on one volume; onto a folder
+// it goes nowhere. The updater never moves one: the overlay must say what Windows would do if
+// it did.
+TEST_P(FilesContract, AFolderMovesWholeToAFreeNameAndNotOntoAnotherFolder) {
+    folder.makeFolder("d");
+    folder.writeBytes("d\\x.dll", "x");
+    folder.makeFolder("other");
+    EXPECT_FALSE(files.moveFileReplace((folder / "d").c_str(), (folder / "other").c_str()));
+    ASSERT_TRUE(files.moveFileReplace((folder / "d").c_str(), (folder / "d.bak").c_str()));
+    EXPECT_EQ(readBack("d.bak\\x.dll"), "x");
+    EXPECT_FALSE(present("d"));
+    EXPECT_FALSE(present("d\\x.dll"));
+}
+
+// Windows refuses a move onto a read-only file or of a folder onto a file, and makes no
+// folder past CreateDirectoryA's limit; Wine does all three (the native backend refuses both
+// moves and makes the folder). The updater relies on none of them, and the overlay, which
+// predicts Windows, refuses all three.
+TEST_P(FilesContract, WindowsRefusesMovesOntoAReadOnlyFileOrOfAFolderOntoAFileAndAFolderPastItsLimit) {
+    folder.writeBytes("older.bak", "older");
+    folder.writeBytes("mover", "new");
+    folder.makeReadOnly("older.bak");
+    bool movedOntoReadOnly = files.moveFileReplace((folder / "mover").c_str(), (folder / "older.bak").c_str());
+    folder.makeFolder("d");
+    folder.writeBytes("file", "f");
+    bool movedAFolderOntoAFile = files.moveFileReplace((folder / "d").c_str(), (folder / "file").c_str());
+    std::string longest = folder / std::string(kLongestFolderPath - folder.path().size(), 'f');
+    EXPECT_TRUE(files.createDirectory(longest.c_str()));
+    bool madePastTheLimit = files.createDirectory((longest + "g").c_str());
+    if (!overlay) return;
+    EXPECT_FALSE(madePastTheLimit);
+    EXPECT_EQ(files.getLastError(), kErrorFilenameExcedRange);
+    EXPECT_FALSE(movedOntoReadOnly);
+    EXPECT_EQ(readBack("older.bak"), "older");
+    EXPECT_FALSE(movedAFolderOntoAFile);
+    EXPECT_EQ(readBack("file"), "f");
+}
+
 // What the backups rest on: a move replaces the file of the new name, and a read-only file
 // can be made writable first (a move onto a read-only file succeeds under Wine only).
 TEST_P(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
@@ -244,7 +322,8 @@ TEST_P(FilesContract, FlushingNeedsWriteAccess) {
 // Which two names are one file: the updater keeps one backup per file by the backend's key, so
 // a key shared by names the system keeps apart would skip a backup and lose the old file.
 // Whatever the backend's rule, its key must tell it: the second name reads the first one's file
-// exactly when the two keys are equal. The overlay keeps Windows' rule on every host.
+// exactly when the two keys are equal, and when the two identities are. The overlay keeps
+// Windows' rule on every host.
 TEST_P(FilesContract, TwoNamesShareAKeyExactlyWhenTheyOpenOneFile) {
     int twin = 0;
     for (const contract::NameTwins& twins : contract::kNameTwins) {
@@ -254,15 +333,23 @@ TEST_P(FilesContract, TwoNamesShareAKeyExactlyWhenTheyOpenOneFile) {
         FileHandle writer = files.createFile(first.c_str(), kGenericWrite, kFileShareWrite, kCreateAlways);
         ASSERT_NE(writer, kInvalidFileHandle) << twins.why;
         uint32_t written = 0;
+        FileIdentity writtenAs, readAs;
         files.writeFile(writer, content.data(), static_cast<uint32_t>(content.size()), &written);
+        files.getFileInformationByHandle(writer, &writtenAs);
         files.closeHandle(writer);
         FileHandle reader = files.createFile(second.c_str(), kGenericRead, kFileShareRead, kOpenExisting);
         char buffer[32];
         uint32_t got = 0;
-        if (reader != kInvalidFileHandle) files.readFile(reader, buffer, sizeof buffer, &got), files.closeHandle(reader);
+        if (reader != kInvalidFileHandle) {
+            files.readFile(reader, buffer, sizeof buffer, &got);
+            files.getFileInformationByHandle(reader, &readAs);
+            files.closeHandle(reader);
+        }
         bool oneFile = std::string(buffer, got) == content;
         EXPECT_EQ(files.fileKeyOf(first.c_str()) == files.fileKeyOf(second.c_str()), oneFile)
             << twins.why << ": " << files.fileKeyOf(first.c_str()) << " / " << files.fileKeyOf(second.c_str());
+        // The identity is the system's own answer, whatever the key's rule.
+        EXPECT_EQ(reader != kInvalidFileHandle && writtenAs == readAs, oneFile) << twins.why;
         if (overlay) EXPECT_EQ(oneFile, twins.oneFileOnWindows) << twins.why;
     }
 }
