@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "manifest/package_names.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
 
@@ -99,6 +100,7 @@ std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entrie
     for (uint32_t i = 0; i < count; ++i) {
         if (nameProblems(problems, entries[i], i)) continue;
         if (std::string why = entryNameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
+        if (std::string why = recordNameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
     }
     return problems;
 }
@@ -107,6 +109,12 @@ std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* ent
     std::vector<ManifestProblem> problems;
     for (uint32_t i = 0; i < count; ++i) nameProblems(problems, entries[i], i);
     return problems;
+}
+
+std::string recordNameProblem(const std::string& name) {
+    if (isRecordName(name)) return "would overwrite the installation's own record";
+    if (isRecordTemporaryName(name)) return "is named as a temporary file of the installation's record, which its save writes first";
+    return {};
 }
 
 std::string entryNameProblem(const char* name) {

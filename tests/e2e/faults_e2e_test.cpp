@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "manifest/package_names.h"
 #include "tests/wine_driver/dialog.h"
 #include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/record_on_disk.h"
@@ -244,7 +245,7 @@ TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
         int backups = there(at, "表計算.exe.bak") + there(at, "設定.ini.bak");
         std::string state = recordState + ", " + std::to_string(replaced) + " of 4 files new" +
                             (!missing && large != kLarge ? " and the large one partly" : "") + ", " +
-                            std::to_string(backups) + " .bak" + (there(at, "Uninstallinf.tmp") ? ", Uninstallinf.tmp left" : "") +
+                            std::to_string(backups) + " .bak" + (there(at, manifest::recordTemporaryName(1)) ? ", a temporary of the record left" : "") +
                             "; audit: " + auditOf(session().hostPath(at.folder()));
         std::cout << "[ killed   ] at " << point << ": " << state << std::endl;
         ++states[state];

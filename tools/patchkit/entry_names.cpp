@@ -4,7 +4,6 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
-#include "manifest/package_names.h"
 #include "platform/file_names.h"
 #include "platform/text.h"
 #include "support/multibyte.h"
@@ -58,8 +57,6 @@ std::string describeClash(NameClash::Kind kind, const std::string& other) {
     }
     return {};
 }
-
-bool isInstallRecordName(const std::string& name) { return manifest::namesMatch(name.c_str(), manifest::kUninstallManifestName); }
 
 std::string folderOf(const std::string& name) {
     for (size_t i = name.size(); i-- > 1;) {

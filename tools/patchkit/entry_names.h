@@ -31,10 +31,6 @@ std::vector<NameClash> findNameClashes(const std::vector<std::string>& names);
 // Why the later name of a clash cannot be carried beside `other`, the earlier one.
 std::string describeClash(NameClash::Kind kind, const std::string& other);
 
-// Whether an entry would land on the installation's record, Uninstallinf.dat at the top: the
-// updater would copy over it and then write its own record over the copy.
-bool isInstallRecordName(const std::string& name);
-
 // The folder part of a name: the bytes before its last separator (the 0x5C of a double-byte
 // character does not count), or empty for a name at the top.
 std::string folderOf(const std::string& name);

@@ -134,9 +134,6 @@ struct Checker {
             if (!installFolder.empty() && installFolder.size() + name.size() > kLongestPath) {
                 findings.error(manifestPath, entryField(i, "name"), "joined to the installation folder " + pathTooLong(installFolder.size() + name.size()));
             }
-            if (isInstallRecordName(name)) {
-                findings.error(manifestPath, entryField(i, "name"), "would overwrite the installation's own record");
-            }
             if (directory) {
                 folders.addDirectoryEntry(name);
                 continue;

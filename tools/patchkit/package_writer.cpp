@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "manifest/manifest_problems.h"
 #include "manifest/package_names.h"
 #include "tools/patchkit/description.h"
 #include "tools/patchkit/entry_names.h"
@@ -125,8 +126,8 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
 
     std::vector<TreeItem> items = scanTree(request.newTree, ScanOptions{}, findings, progress);
     for (const TreeItem& item : items) {
-        if (isInstallRecordName(item.name)) {
-            findings.error(joinPath(request.newTree, item.relativePath), "", "would overwrite the installation's own record");
+        if (std::string why = manifest::recordNameProblem(item.name); !why.empty()) {
+            findings.error(joinPath(request.newTree, item.relativePath), "", why);
         }
     }
     if (findings.hasErrors()) return false;
