@@ -102,7 +102,7 @@ public:
     // not share deletion (no handle of the product does). Onto a read-only `to` Windows
     // refuses and Wine succeeds: callers clear the attribute first and rely on neither. A
     // folder `from` is renamed, with everything in it, where `to` names nothing (on one
-    // volume); onto a file or a folder it fails.
+    // volume); onto a folder it fails, and onto a file on Windows (Wine replaces the file).
     virtual bool moveFileReplace(const char* from, const char* to) = 0;
 
     // DeleteFileA: fails for a missing or read-only file, a folder, or a file held open.

@@ -242,6 +242,10 @@ uint64_t CFile::tell() {
     return 0;
 }
 
+bool CFile::identify(platform::FileIdentity& identity) const {
+    return kind == FileSourceKind::DiskFile && platform::files().getFileInformationByHandle(fileHandle, &identity);
+}
+
 bool CFile::flush() { return kind == FileSourceKind::DiskFile && platform::files().flushFileBuffers(fileHandle); }
 
 uint32_t CFile::copyFrom(CFile& source, uint32_t count) {

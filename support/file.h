@@ -49,6 +49,9 @@ public:
     // the in-memory sources, which have no disk behind them, and when the system refuses.
     bool flush();
     uint64_t size() const { return fileSize; }
+    // Which file a disk file is (GetFileInformationByHandle); false for the in-memory sources
+    // and where the system cannot tell.
+    bool identify(platform::FileIdentity& identity) const;
 
     // Reads up to count bytes from source and writes them here; the bytes stored. A buffer of
     // count bytes is allocated for the call (the throwing allocation: out of memory propagates).

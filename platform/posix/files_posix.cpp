@@ -269,10 +269,8 @@ public:
         // EINVAL or ENOSYS, and a sandbox that filters the call may say EPERM.
         if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) return true;
         if (errno == ENOENT || errno == ENOTDIR) return failedWithErrno();
-        // Nor does Windows move a folder onto a file, where rename(2) says ENOTDIR.
-        struct stat existing {}, moving {};
-        if (::stat(hostTo.c_str(), &existing) == 0 &&
-            (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR) || (::stat(hostFrom.c_str(), &moving) == 0 && S_ISDIR(moving.st_mode)))) {
+        struct stat existing {};
+        if (::stat(hostTo.c_str(), &existing) == 0 && (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))) {
             return failed(kErrorAccessDenied);
         }
         return ::rename(hostFrom.c_str(), hostTo.c_str()) == 0 || failedWithErrno();

@@ -370,7 +370,7 @@ bool FilesOverlay::moveFolder(const PathKey& source, const Found& moving, const 
     old.opaque = false;
     old.attributes = 0;
     nodes_[target.key] = moved;
-    Change change = changeOf(Change::FileMoved, from);
+    Change change = changeOf(Change::FolderMoved, from);
     change.to = to;
     tell(change);
     return true;

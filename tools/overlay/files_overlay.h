@@ -22,12 +22,13 @@ struct Change {
         FileEmptied,        // createFile with CREATE_ALWAYS on a file that was there
         FileWritten,        // the last handle that wrote to the file was closed; size is its length
         FileMoved,          // moveFileReplace; replaced tells whether a file of the new name went
+        FolderMoved,        // moveFileReplace of a folder, with everything in it
         FileDeleted,        // deleteFile
         AttributesChanged,  // setFileAttributes that changed them; before and after
     };
     Kind kind = FolderMade;
     std::string path;  // as the caller wrote it
-    std::string to;    // FileMoved: the new name
+    std::string to;    // FileMoved, FolderMoved: the new name
     bool replaced = false;
     uint64_t size = 0;
     uint32_t before = 0;
