@@ -20,9 +20,11 @@ namespace testing_support {
 namespace {
 
 // Nothing of it exists on disk: the whole run lives in the overlay.
-const std::string kRoot = "Z:\\updater-hostile-run\\";
+const std::string kRoot = kHostileRoot;
 constexpr char kRegistryKey[] = "Software\\Hostile";
 constexpr char kRegistryValue[] = "Folder";
+
+std::string dataFolderOf(const HostileUpdate& update) { return update.updateFolder + manifest::kPayloadFolderName + "\\"; }
 
 void write(const std::string& path, const std::string& bytes) {
     support::CFile file;
@@ -57,27 +59,26 @@ HostileUpdateRun::Tree treeOf(overlay::FilesOverlay& files, const std::string& f
 }
 
 void layOut(const HostileUpdate& update) {
-    for (const std::string& folder : {HostileUpdateRun::kInstallFolder, HostileUpdateRun::kDataFolder, HostileUpdateRun::kUserPrograms,
-                                      HostileUpdateRun::kCommonPrograms}) {
+    for (const std::string& folder : {update.installFolder, dataFolderOf(update), HostileUpdateRun::kUserPrograms, HostileUpdateRun::kCommonPrograms}) {
         engine::createDirectoryChain(folder);
     }
-    for (const std::string& folder : update.installedFolders) engine::createDirectoryChain(HostileUpdateRun::kInstallFolder + folder);
+    for (const std::string& folder : update.installedFolders) engine::createDirectoryChain(update.installFolder + folder);
     for (const HostileUpdate::File& file : update.installedFiles) {
-        place(HostileUpdateRun::kInstallFolder, file.name, file.content);
-        if (file.readOnly) platform::files().setFileAttributes((HostileUpdateRun::kInstallFolder + file.name).c_str(), platform::kFileAttributeReadOnly);
+        place(update.installFolder, file.name, file.content);
+        if (file.readOnly) platform::files().setFileAttributes((update.installFolder + file.name).c_str(), platform::kFileAttributeReadOnly);
     }
-    for (const HostileUpdate::File& file : update.payload) place(HostileUpdateRun::kDataFolder, file.name, file.content);
+    for (const HostileUpdate::File& file : update.payload) place(dataFolderOf(update), file.name, file.content);
 
     manifest::UninstallHeader record = update.recordHeader;
     for (const manifest::ManifestEntry& e : update.recordEntries) {
         ++record.entryCount;
         if (!manifest::isDirectoryEntry(e)) ++record.fileCount, record.totalBytes += e.size;
     }
-    write(HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName, manifestBytes(record, update.recordEntries));
+    write(update.installFolder + manifest::kUninstallManifestName, manifestBytes(record, update.recordEntries));
     manifest::UpdateHeader header = updateHeader(kRegistryKey, kRegistryValue, static_cast<uint32_t>(update.updateEntries.size()));
     std::memcpy(header.shortcuts, update.updateHeader.shortcuts, sizeof header.shortcuts);
     setText(header.carriedStrings[0], "1.1");
-    write(HostileUpdateRun::kUpdateFolder + manifest::kUpdateManifestName, manifestBytes(header, update.updateEntries));
+    write(update.updateFolder + manifest::kUpdateManifestName, manifestBytes(header, update.updateEntries));
 
     // The shortcut folder wherever its template leads, with the installed slots' links in it.
     std::string_view argument(record.templateArgument);
@@ -110,9 +111,6 @@ std::string withoutSeparator(std::string folder) {
 
 }  // namespace
 
-const std::string HostileUpdateRun::kInstallFolder = kRoot + "product\\";
-const std::string HostileUpdateRun::kUpdateFolder = kRoot + "update\\";
-const std::string HostileUpdateRun::kDataFolder = kUpdateFolder + manifest::kPayloadFolderName + "\\";
 const std::string HostileUpdateRun::kUserPrograms = kRoot + "user\\Start Menu\\Programs\\";
 const std::string HostileUpdateRun::kCommonPrograms = kRoot + "all\\Start Menu\\Programs\\";
 
@@ -148,13 +146,13 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     overlay::FilesOverlay files(platform::files());
     platform::ScopedService<platform::Files> inMemory(files);
     layOut(update);
-    run.installedBefore = treeOf(files, HostileUpdateRun::kInstallFolder);
-    run.payload = treeOf(files, HostileUpdateRun::kDataFolder);
-    run.recordBefore = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
+    run.installedBefore = treeOf(files, update.installFolder);
+    run.payload = treeOf(files, dataFolderOf(update));
+    run.recordBefore = contentOf(files, update.installFolder + manifest::kUninstallManifestName);
 
     FreshRunState runState;
-    patchkit::PackageProcess process(HostileUpdateRun::kUpdateFolder + "Update.exe", update.removal);
-    patchkit::InstallationRegistry registry(HostileUpdateRun::kInstallFolder);
+    patchkit::PackageProcess process(update.updateFolder + "Update.exe", update.removal);
+    patchkit::InstallationRegistry registry(update.installFolder);
     platform::ScopedService<platform::Process> processInPlace(process);
     platform::ScopedService<platform::Registry> registryInPlace(registry);
     fakes::FileServiceShell shell({{platform::kCsidlPrograms, withoutSeparator(HostileUpdateRun::kUserPrograms)},
@@ -171,7 +169,10 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
         faults.failCall(update.failedCall, update.failedCallNumber);
         faults.whenFailing = [&](const std::string& name) {
             run.faultStruck = true;
-            run.faultStruckAt = name + " " + faults.calls.back().path;
+            // The call's arguments too: an open that only asks which file is there is not the
+            // open of a file to write.
+            const fakes::RecordingFiles::Call& call = faults.calls.back();
+            run.faultStruckAt = name + " " + call.path + " " + std::to_string(call.a) + " " + std::to_string(call.c);
             run.faultStruckAfterTheCopy = ui.count("destroyProgressDialog") > 0;
         };
         run.outcome = program();
@@ -183,11 +184,11 @@ HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::functi
     run.confirmed = ui.count("showProgressDialog") > 0;
     run.userProgramsAfter = treeOf(files, HostileUpdateRun::kUserPrograms);
     run.commonProgramsAfter = treeOf(files, HostileUpdateRun::kCommonPrograms);
-    run.installedAfter = treeOf(files, HostileUpdateRun::kInstallFolder);
-    run.recordAfter = contentOf(files, HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName);
+    run.installedAfter = treeOf(files, update.installFolder);
+    run.recordAfter = contentOf(files, update.installFolder + manifest::kUninstallManifestName);
     manifest::UninstallManifest reloaded;
     run.recordLoadsAfter =
-        manifest::loadUninstallManifest(HostileUpdateRun::kInstallFolder + manifest::kUninstallManifestName, 0, reloaded) == manifest::LoadResult::Loaded;
+        manifest::loadUninstallManifest(update.installFolder + manifest::kUninstallManifestName, 0, reloaded) == manifest::LoadResult::Loaded;
     run.recordInMemory = savedApart(engine::runState().uninstallManifest);
     return run;
 }

@@ -20,7 +20,7 @@ namespace testing_support {
 
 struct HostileUpdateRun {
     // The places of the run, as the product names them; each folder ends in a backslash.
-    static const std::string kInstallFolder, kUpdateFolder, kDataFolder, kUserPrograms, kCommonPrograms;
+    static const std::string kUserPrograms, kCommonPrograms;
 
     // Files below a folder by Windows' key of their relative name: content and spelling.
     struct Tree {
@@ -39,7 +39,7 @@ struct HostileUpdateRun {
     std::vector<std::string> statusTexts;  // the status lines shown, in order
     std::vector<overlay::Change> changes;
     bool faultStruck = false;
-    std::string faultStruckAt;  // the failed call and its path
+    std::string faultStruckAt;  // the failed call, its path and its arguments
     bool faultStruckAfterTheCopy = false;  // after the progress dialog went: rollback, completion or save
 
     app::RunOutcome outcome = app::RunOutcome::StartUpRefused;

@@ -129,17 +129,15 @@ TEST_F(CheckTest, TheRecordsClashesAndTheDisksAreToldApart) {
 TEST_F(CheckTest, EntryOverTheInstallationsRecordOrItsTemporaryIsAnError) {
     entries.push_back(named("UNINSTALLINF.DAT", 3));
     entries.push_back(named("sub\\Uninstallinf.dat", 3));  // a product file of that name is fine
-    entries.push_back(named("Uninstallinf.~12", 3));
-    entries.push_back(named("Uninstallinf.tmp", 3));
+    entries.insert(entries.end(), {named("Uninstallinf.~12", 3), named("Uninstallinf.tmp", 3)});
     save();
     for (const char* name : {"UNINSTALLINF.DAT", "sub/Uninstallinf.dat", "Uninstallinf.~12", "Uninstallinf.tmp"}) tree.write(std::string("pkg/data/") + name, "old");
     Outcome run = check();
     EXPECT_EQ(run.status, 1);
-    std::string found = findingsOf(run);
-    EXPECT_NE(found.find("error: " + manifestPrefix() + "entry 6 name: would overwrite the installation's own record\n"), std::string::npos) << found;
-    EXPECT_NE(found.find("error: " + manifestPrefix() + "entry 8 name: is named as a temporary file of the installation's record"), std::string::npos) << found;
-    EXPECT_EQ(found.find("entry 7 name: would"), std::string::npos) << found;
-    EXPECT_EQ(found.find("entry 9 name: is named"), std::string::npos) << found;
+    EXPECT_NE(findingsOf(run).find("error: " + manifestPrefix() + "entry 6 name: would overwrite the installation's own record\n"), std::string::npos);
+    EXPECT_NE(findingsOf(run).find("error: " + manifestPrefix() + "entry 8 name: is named as a temporary file of the installation's record"), std::string::npos);
+    EXPECT_EQ(findingsOf(run).find("entry 7 name: would"), std::string::npos);
+    EXPECT_EQ(findingsOf(run).find("entry 9 name: is named"), std::string::npos);
 }
 
 TEST_F(CheckTest, FileAndFolderOfOneNameAreAnError) {
