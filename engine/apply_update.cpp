@@ -54,7 +54,7 @@ public:
         status += removal ? messages::kDeletingSuffix : messages::kCopyingSuffix;
         ui_.setStatusText(dialog_, status.c_str());
         // Read-only, hidden and system go, so that neither the move to the backup name nor
-        // the deletion is refused for them. A new file has none to lose.
+        // the deletion is refused for them. Where no file was there, there are none.
         if (removal || fileBefore_[index]) platform::files().setFileAttributes(targetPath.c_str(), platform::kFileAttributeNormal);
 
         if (removal) {
@@ -79,13 +79,13 @@ private:
         }
         // Only a file this run brought is opened as it is; anything else is made new, and a
         // name that holds a file after all (a twin that no key foresaw) fails here, whole.
-        platform::FileIdentity written;
         if (!target.open(targetPath, replace ? support::FileOpenMode::Write : support::FileOpenMode::WriteNew)) {
             showFailure(targetPath, messages::kOpenFailedSuffix);
             return false;
         }
         journal.writtenFiles.push_back(targetPath);
         // Without its identity a later name for this file could not be told from another file.
+        platform::FileIdentity written;
         if (!target.identify(written)) {
             showFailure(targetPath, messages::kOpenFailedSuffix);
             return false;
