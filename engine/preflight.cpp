@@ -37,8 +37,6 @@ private:
     void entry(uint32_t i) {
         const ManifestEntry& entry = update_.entries[i];
         const std::string target = installFolder_ + entry.name;
-        const std::string key = keyOf(target);
-        const bool directory = manifest::isDirectoryEntry(entry);
         // What the target holds, looked at once for a file entry of a normal run, and for a
         // directory entry only where it decides something.
         platform::Files& files = platform::files();
@@ -66,7 +64,8 @@ private:
             return;
         }
         if (removal_) return;
-        if (directory) {
+        const std::string key = keyOf(target);
+        if (manifest::isDirectoryEntry(entry)) {
             for (const std::string& folder : directoryChainOf(target)) {
                 if (!written_.count(keyOf(folder))) foldersMade_.insert(keyOf(folder));
             }
