@@ -1,5 +1,6 @@
 #include "engine/preflight.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/apply_update.h"
@@ -83,16 +84,31 @@ private:
             refuse(target, messages::kBackupFailedSuffix);
             return;
         }
-        // A file listed again was brought by its first entry, which took its backup then.
-        if (written_.insert(key).second && there) backups_.insert(backupKey);
+        // A name listed again is the file its first entry brought, which took its backup then;
+        // where the file system keeps the two names apart (a folder that tells letter case),
+        // the key merged two files, and the second would be lost to the first one's backup.
+        auto first = written_.find(key);
+        if (first == written_.end()) {
+            written_.emplace(key, target);
+            if (there) backups_.insert(backupKey);
+        } else if (there && !oneFile(first->second, target)) {
+            refuse(target, messages::kBackupFailedSuffix);
+            return;
+        }
         result_.fileBefore[i] = there;
+    }
+
+    static bool oneFile(const std::string& first, const std::string& second) {
+        platform::FileIdentity a, b;
+        return !identityOf(first, a) || !identityOf(second, b) || a == b;
     }
 
     const manifest::UpdateManifest& update_;
     const bool removal_;
     const std::string& installFolder_;
     const std::string& dataFolder_;
-    std::unordered_set<std::string> foldersMade_, written_, backups_;
+    std::unordered_set<std::string> foldersMade_, backups_;
+    std::unordered_map<std::string, std::string> written_;  // by key, the first target written
     Preflight result_;
 };
 

@@ -13,7 +13,8 @@ namespace engine {
 // normal mode, for a file entry, with the backup message for its full target path: a folder
 // there, or one an earlier directory entry makes; a file there whose backup would go over an
 // earlier entry's fresh copy; a target that an earlier entry's backup will have taken; a look-up
-// that cannot tell what is there.
+// that cannot tell what is there; a name listed again that holds another file than the name
+// its key first came with.
 struct Preflight {
     // Normal mode: whether each entry's target held a file before the run, which the run then
     // moves to its backup name; nothing else is there to keep.
