@@ -289,6 +289,15 @@ TEST_F(Faults, AFileHeldWithoutDeleteSharingFailsWithTheBackupMessageAndTheRestI
     for (const char* name : {"a.txt.bak", "b.txt.bak", "c.txt.bak"}) EXPECT_FALSE(there(at, name)) << name;
 }
 
+// Once a.txt is moved to its backup, Wine's look-up of its name finds its Linux twin A.txt.
+TEST_F(Faults, ANameWhoseTwinTheLookUpFindsFailsAtTheOpenAndLosesNothing) {
+    update().addFile("a.txt", "new a");
+    update().write();
+    e2e::Installation& at = installAt(kInstallFolder, {{"a.txt", "old a"}, {"A.txt", "old A"}});
+    EXPECT_EQ(runToEnd(), (std::vector<std::string>{at.folder() + "a.txtのオープンに失敗しました", kUpdateFailed}));
+    EXPECT_EQ(file(at, "a.txt.bak") + ", " + file(at, "A.txt"), "old a, old A");
+}
+
 TEST_F(Faults, TwoRunsLeaveWhatOneLeavesApartFromTheBackups) {
     update().addFolder("新フォルダ\\");
     update().addFile("新フォルダ\\追加.txt", "added");
