@@ -142,17 +142,18 @@ private:
         }
         // Nothing was there before the run: the open makes the file, or finds a twin and fails.
         if (!fileBefore) return true;
-        const std::string backupPath = backupPathOf(targetPath);
+        const std::string backupPath = backupPathOf(targetPath), backupKey = keyOf(backupPath);
         // A backup the run has made holds another file's old content, which this file's own
-        // backup move would take on to a ".bak.bak" name where a rollback never looks; nor may
-        // the backup go over a file the run has brought, which rollback deletes.
-        if (backupsMade_.count(targetKey) || isBrought(backupPath)) return !fileThere(targetPath);
+        // backup move would take on to a ".bak.bak" name where a rollback never looks, or which
+        // a move onto it would replace (a file listed again whose identity could not be told);
+        // nor may the backup go over a file the run has brought, which rollback deletes.
+        if (backupsMade_.count(targetKey) || backupsMade_.count(backupKey) || isBrought(backupPath)) return !fileThere(targetPath);
         // An older backup is replaced, read-only or not: Windows refuses a move onto a
         // read-only file, which Wine makes.
         files.setFileAttributes(backupPath.c_str(), platform::kFileAttributeNormal);
         if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
             state_.changeJournal.backupFiles.push_back(backupPath);
-            backupsMade_.insert(keyOf(backupPath));
+            backupsMade_.insert(backupKey);
             return true;
         }
         // The file may have gone since the run began: only another failure costs a look-up.

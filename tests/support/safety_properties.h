@@ -21,7 +21,7 @@ namespace testing_support {
 // listed file holds its payload's bytes (a removal's are gone). A run that was not confirmed
 // changes nothing. The older X.bak is excused only where no entry lists it; no folder moves;
 // after a success every listed folder is there, unless a file held its name or one above it
-// when its entry came.
+// when its entry came, or the failed call was the making of a folder.
 std::vector<std::string> safetyViolations(const HostileUpdate& update, const HostileUpdateRun& run);
 
 // How two runs of one update differ in what the user or the uninstaller could tell apart: the
