@@ -1,13 +1,15 @@
 #include "engine/apply_update.h"
 
+#include <set>
 #include <unordered_set>
 
 #include "engine/backup_name.h"
 #include "engine/copy_progress.h"
 #include "engine/engine_messages.h"
-#include "engine/path_limit.h"
+#include "engine/preflight.h"
 #include "engine/record_upkeep.h"
 #include "engine/run_state.h"
+#include "engine/target_lookups.h"
 #include "manifest/manifests.h"
 #include "platform/files.h"
 #include "platform/ui.h"
@@ -24,27 +26,11 @@ void showFailure(const std::string& subject, const char* suffix) {
     platform::ui().messageBox((subject + suffix).c_str(), nullptr, platform::kMbOk);
 }
 
-// Whether every path the entry joins fits the platform's path buffer. Only the paths the
-// mode builds count: a removal never reads the payload nor makes a backup, and skips
-// directory entries altogether.
-bool joinedPathsFit(const ManifestEntry& entry, bool removal, const std::string& installFolder,
-                    const std::string& dataFolder) {
-    std::string target = installFolder + entry.name;
-    if (manifest::isDirectoryEntry(entry)) return removal || fitsPathBuffer(target);
-    if (removal) return fitsPathBuffer(target);
-    return fitsPathBuffer(backupPathOf(target)) && fitsPathBuffer(dataFolder + entry.name);
-}
-
-// A backup move or a look-up that failed because there is no old file: the file is new, or its
-// name can name no file at all.
-bool nothingToBackUp(uint32_t error) {
-    return error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound || error == platform::kErrorInvalidName;
-}
-
 class UpdateRun {
 public:
-    UpdateRun(ProgressDialogUi& ui, ProgressDialog dialog, const std::string& installFolder, const std::string& dataFolder)
-        : ui_(ui), dialog_(dialog), installFolder_(installFolder), dataFolder_(dataFolder), state_(runState()) {}
+    UpdateRun(ProgressDialogUi& ui, ProgressDialog dialog, const std::string& installFolder, const std::string& dataFolder,
+              const std::vector<bool>& fileBefore)
+        : ui_(ui), dialog_(dialog), installFolder_(installFolder), dataFolder_(dataFolder), fileBefore_(fileBefore), state_(runState()) {}
 
     void applyDirectoryEntry(const ManifestEntry& entry) {
         std::string path = installFolder_ + entry.name;
@@ -55,7 +41,7 @@ public:
         if (record.findEntry(entry.name) == record.header.entryCount) record.appendEntry(entry);
     }
 
-    bool applyFileEntry(const ManifestEntry& entry) {
+    bool applyFileEntry(uint32_t index, const ManifestEntry& entry) {
         // Both made first and, on every way out, destroyed source first: no file of the run
         // is open when a rollback deletes or moves it. The target stays open until the
         // record is in step.
@@ -68,15 +54,15 @@ public:
         status += removal ? messages::kDeletingSuffix : messages::kCopyingSuffix;
         ui_.setStatusText(dialog_, status.c_str());
         // Read-only, hidden and system go, so that neither the move to the backup name nor
-        // the deletion is refused for them. The target need not exist.
-        platform::files().setFileAttributes(targetPath.c_str(), platform::kFileAttributeNormal);
+        // the deletion is refused for them. Where no file was there, there are none.
+        if (removal || fileBefore_[index]) platform::files().setFileAttributes(targetPath.c_str(), platform::kFileAttributeNormal);
 
         if (removal) {
             if (!platform::files().deleteFile(targetPath.c_str())) {
                 showFailure(targetPath, messages::kDeleteFailedSuffix);
                 return false;
             }
-        } else if (!copyFile(entry, targetPath, target, source)) {
+        } else if (!copyFile(entry, targetPath, fileBefore_[index], target, source)) {
             return false;
         }
         keepRecordInStep(state_.uninstallManifest, entry, removal);
@@ -84,17 +70,27 @@ public:
     }
 
 private:
-    bool copyFile(const ManifestEntry& entry, const std::string& targetPath, support::CFile& target, support::CFile& source) {
+    bool copyFile(const ManifestEntry& entry, const std::string& targetPath, bool fileBefore, support::CFile& target, support::CFile& source) {
         ChangeJournal& journal = state_.changeJournal;
-        if (!backUpOldFile(targetPath)) {
+        bool replace = false;
+        if (!backUpOldFile(targetPath, fileBefore, replace)) {
             showFailure(targetPath, messages::kBackupFailedSuffix);
             return false;
         }
-        if (!target.open(targetPath, support::FileOpenMode::Write)) {
+        // Only a file this run brought is opened as it is; anything else is made new, and a
+        // name that holds a file after all (a twin that no key foresaw) fails here, whole.
+        if (!target.open(targetPath, replace ? support::FileOpenMode::Write : support::FileOpenMode::WriteNew)) {
             showFailure(targetPath, messages::kOpenFailedSuffix);
             return false;
         }
         journal.writtenFiles.push_back(targetPath);
+        // Without its identity a later name for this file could not be told from another file.
+        platform::FileIdentity written;
+        if (!target.identify(written)) {
+            showFailure(targetPath, messages::kOpenFailedSuffix);
+            return false;
+        }
+        brought_.insert(written);
         const std::string sourcePath = dataFolder_ + entry.name;
         if (!source.open(sourcePath, support::FileOpenMode::Read)) {
             showFailure(sourcePath, messages::kOpenFailedSuffix);
@@ -127,56 +123,59 @@ private:
     }
 
     // Moves the old file to its backup name, or finds that there is nothing to move; false
-    // where the old file would lose its only copy. Whether two names are one file is the file
-    // system's question (its key): the record's A-Z fold takes ア for ヂ, and Windows takes ａ
-    // for Ａ, which the fold does not.
-    bool backUpOldFile(const std::string& targetPath) {
+    // where the old file would lose its only copy. `replace` goes true for a file this run
+    // brought, whose old content went aside when it was brought.
+    //
+    // Whether a name is a file the run brought is the file's own question where the name
+    // holds one: twins of a name, 8.3 names, folders marked case-sensitive and the code
+    // page's default character all lead to one file by names that no key takes for one
+    // another, or to two by names that a key merges. A name that holds nothing has only its
+    // key. Whether a name is a backup this run made stays a question of names: the rollback
+    // moves names back.
+    bool backUpOldFile(const std::string& targetPath, bool fileBefore, bool& replace) {
         platform::Files& files = platform::files();
-        const std::string backupPath = backupPathOf(targetPath);
         const std::string targetKey = keyOf(targetPath);
-        // A file the run has brought already had its old content moved aside then; moving its
-        // fresh copy would replace that backup.
-        if (!filesBrought_.insert(targetKey).second) return true;
+        const bool listedBefore = !broughtKeys_.insert(targetKey).second;
+        if ((fileBefore || listedBefore) && isBrought(targetPath)) {
+            replace = true;
+            return true;
+        }
+        // Nothing was there before the run: the open makes the file, or finds a twin and fails.
+        if (!fileBefore) return true;
+        const std::string backupPath = backupPathOf(targetPath), backupKey = keyOf(backupPath);
         // A backup the run has made holds another file's old content, which this file's own
-        // backup move would take on to a ".bak.bak" name where a rollback never looks.
-        const bool targetIsABackup = backupsMade_.count(targetKey) > 0;
-        // Nor may the backup go over a file the run has brought: rollback deletes that file.
-        const std::string backupKey = keyOf(backupPath);
-        if (targetIsABackup || filesBrought_.count(backupKey)) return !fileThere(targetPath);
+        // backup move would take on to a ".bak.bak" name where a rollback never looks, or which
+        // a move onto it would replace (a file listed again whose identity could not be told);
+        // nor may the backup go over a file the run has brought, which rollback deletes.
+        if (backupsMade_.count(targetKey) || backupsMade_.count(backupKey) || isBrought(backupPath)) return !fileThere(targetPath);
+        // An older backup is replaced, read-only or not: Windows refuses a move onto a
+        // read-only file, which Wine makes.
+        files.setFileAttributes(backupPath.c_str(), platform::kFileAttributeNormal);
         if (files.moveFileReplace(targetPath.c_str(), backupPath.c_str())) {
             state_.changeJournal.backupFiles.push_back(backupPath);
             backupsMade_.insert(backupKey);
             return true;
         }
-        // The move fails as a matter of course for a file the installation lacks, and says so:
-        // only another failure costs a look-up. When the old file is still there, opening it for
-        // writing would empty it with no copy kept anywhere.
+        // The file may have gone since the run began: only another failure costs a look-up.
+        // When the old file is still there, writing would empty it with no copy kept anywhere.
         return nothingToBackUp(files.getLastError()) || !fileThere(targetPath);
     }
 
-    // Whether a file may be there, whose content opening it for writing would lose. A folder
-    // is no such file: it cannot be opened, and that failure says so.
-    static bool fileThere(const std::string& path) {
-        platform::Files& files = platform::files();
-        uint32_t attributes = files.getFileAttributes(path.c_str());
-        if (attributes == platform::kInvalidFileAttributes) return !nothingToBackUp(files.getLastError());
-        return (attributes & platform::kFileAttributeDirectory) == 0;
-    }
-
-    // A path the file system cannot name has no key, and is taken for no other file.
-    std::string keyOf(const std::string& path) {
-        std::string key = platform::files().fileKeyOf(path.c_str());
-        return key.empty() ? "\n" + path : key;
+    bool isBrought(const std::string& path) const {
+        platform::FileIdentity identity;
+        return !brought_.empty() && identityOf(path, identity) && brought_.count(identity) > 0;
     }
 
     ProgressDialogUi& ui_;
     ProgressDialog dialog_;
     const std::string& installFolder_;
     const std::string& dataFolder_;
+    const std::vector<bool>& fileBefore_;
     RunState& state_;
-    // By the file system's key: the targets of the file entries handled so far, and the
-    // backups made of them.
-    std::unordered_set<std::string> filesBrought_;
+    // The files the run has written, by their identity, and by the file service's key the
+    // names it wrote them under and the backups it made.
+    std::set<platform::FileIdentity> brought_;
+    std::unordered_set<std::string> broughtKeys_;
     std::unordered_set<std::string> backupsMade_;
 };
 
@@ -188,23 +187,22 @@ bool applyUpdate(ProgressDialogUi& ui, ProgressDialog progressDialog, const std:
     const manifest::UpdateManifest& update = state.updateManifest;
     const uint32_t count = update.header.entryCount;
 
-    // A path the system would refuse or cut must not surface halfway through, with part of
-    // the update in place: every one is checked before the first change, the installation
-    // folder's creation included.
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!joinedPathsFit(update.entries[i], state.RemovalMode, installFolder, dataFolder)) {
-            showFailure(update.entries[i].name, messages::kPathTooLongSuffix);
-            return false;
-        }
+    // Whatever the entries and the installation decide must not surface halfway through, with
+    // part of the update in place: every refusal is found before the first change, the
+    // installation folder's creation included.
+    Preflight checked = preflight(update, state.RemovalMode, installFolder, dataFolder);
+    if (checked.refusalSuffix) {
+        showFailure(checked.refusedSubject, checked.refusalSuffix);
+        return false;
     }
 
     createDirectoryChain(installFolder);
-    UpdateRun run(ui, progressDialog, installFolder, dataFolder);
+    UpdateRun run(ui, progressDialog, installFolder, dataFolder, checked.fileBefore);
     for (uint32_t i = 0; i < count; ++i) {
         const ManifestEntry& entry = update.entries[i];
         if (manifest::isDirectoryEntry(entry)) {
             if (!state.RemovalMode) run.applyDirectoryEntry(entry);
-        } else if (!run.applyFileEntry(entry)) {
+        } else if (!run.applyFileEntry(i, entry)) {
             return false;
         }
     }

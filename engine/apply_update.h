@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/progress_dialog.h"
 
@@ -16,5 +17,7 @@ bool applyUpdate(ProgressDialogUi& ui, ProgressDialog progressDialog, const std:
 
 // Makes every missing folder along path; true when path names a folder afterwards.
 bool createDirectoryChain(const std::string& path);
+// The paths createDirectoryChain gives CreateDirectoryA for path, shortest first.
+std::vector<std::string> directoryChainOf(const std::string& path);
 
 }  // namespace engine

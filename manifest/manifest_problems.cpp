@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "manifest/name_rule.h"
+#include "manifest/package_names.h"
 
 namespace manifest {
 namespace {
@@ -86,6 +87,7 @@ std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entrie
     for (uint32_t i = 0; i < count; ++i) {
         if (unterminatedOrEmpty(problems, entries[i], i)) continue;
         if (std::string why = nameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
+        if (std::string why = recordNameProblem(entries[i].name); !why.empty()) problems.push_back({entryField(i), why});
     }
     return problems;
 }
@@ -94,6 +96,12 @@ std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* ent
     std::vector<ManifestProblem> problems;
     for (uint32_t i = 0; i < count; ++i) unterminatedOrEmpty(problems, entries[i], i);
     return problems;
+}
+
+std::string recordNameProblem(const std::string& name) {
+    if (isRecordName(name)) return "would overwrite the installation's own record";
+    if (isRecordTemporaryName(name)) return "is named as a temporary file of the installation's record, which its save writes first";
+    return {};
 }
 
 }  // namespace manifest

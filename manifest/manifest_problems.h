@@ -25,8 +25,12 @@ std::vector<ManifestProblem> findUpdateHeaderProblems(const UpdateHeader& header
 std::vector<ManifestProblem> findUninstallHeaderProblems(const UninstallHeader& header);
 
 // Every name must be terminated and not empty; an update entry's name must also stay inside
-// the installation and the data folder and be read as itself (manifest/name_rule.h).
+// the installation and the data folder and be read as itself (manifest/name_rule.h), and name
+// neither the record nor one of its temporaries (manifest/package_names.h).
 std::vector<ManifestProblem> findUpdateEntryProblems(const ManifestEntry* entries, uint32_t count);
 std::vector<ManifestProblem> findUninstallEntryProblems(const ManifestEntry* entries, uint32_t count);
+
+// Why a name relative to the installation is where the record's save writes, or empty.
+std::string recordNameProblem(const std::string& name);
 
 }  // namespace manifest

@@ -9,19 +9,24 @@
 namespace manifest {
 namespace {
 
-// Beside the record, so that the replacing move stays within one folder and one volume, and
-// no longer than the record's own name, so that a record path within the system's 260 bytes
-// gives a temporary path within them too.
-constexpr char kTemporaryRecordName[] = "Uninstallinf.tmp";
-static_assert(sizeof kTemporaryRecordName <= sizeof kUninstallManifestName);
+// Beside the record, so that the replacing move stays within one folder and one volume.
+std::string folderOf(const std::string& path) { return path.substr(0, path.size() - support::fileNameOf(path).size()); }
 
-std::string temporaryPathBeside(const std::string& path) {
-    return path.substr(0, path.size() - support::fileNameOf(path).size()) + kTemporaryRecordName;
+// Makes a temporary file of its own under the first name of the pattern that is free: a file
+// or folder of the name, whatever it is (a product's own, or what a killed save left), is
+// passed over and never opened. False when none could be made.
+bool createTemporary(const std::string& folder, support::CFile& file, std::string& path) {
+    platform::Files& files = platform::files();
+    for (unsigned counter = 1; counter <= kRecordTemporaryCount; ++counter) {
+        path = folder + recordTemporaryName(counter);
+        if (file.open(path, support::FileOpenMode::WriteNew)) return true;
+        uint32_t error = files.getLastError();
+        if (error != platform::kErrorFileExists && error != platform::kErrorAlreadyExists) return false;
+    }
+    return false;
 }
 
-bool writeFlushed(const std::string& path, const UninstallManifest& manifest) {
-    support::CFile file;
-    if (!file.open(path, support::FileOpenMode::Write)) return false;
+bool writeFlushed(support::CFile& file, const UninstallManifest& manifest) {
     return writeAll(file, &manifest.header, sizeof manifest.header) &&
            writeAll(file, manifest.entries(), static_cast<uint64_t>(manifest.header.entryCount) * sizeof(ManifestEntry)) &&
            file.flush();
@@ -42,15 +47,14 @@ void saveUninstallManifest(const std::string& path, const UninstallManifest& man
     bool exists = attributes != platform::kInvalidFileAttributes;
     if (exists && (attributes & (platform::kFileAttributeReadOnly | platform::kFileAttributeDirectory))) return;
 
-    std::string temporary = temporaryPathBeside(path);
-    // A save killed after it gave the temporary file the record's attributes leaves it hidden
-    // or system, and Windows refuses to empty such a file with normal attributes: without this
-    // the next save would fail, and the record would miss that run's files.
-    files.setFileAttributes(temporary.c_str(), platform::kFileAttributeNormal);
+    support::CFile file;
+    std::string temporary;
+    if (!createTemporary(folderOf(path), file, temporary)) return;
+    bool written = writeFlushed(file, manifest);
+    file.close();
     // The new file starts with normal attributes; a hidden or system record stays so. Wine's
     // ReplaceFileA would not keep them, which is one reason the replacing is done here by hand.
-    bool saved = writeFlushed(temporary, manifest) &&
-                 (!exists || files.setFileAttributes(temporary.c_str(), attributes & platform::kSettableFileAttributes)) &&
+    bool saved = written && (!exists || files.setFileAttributes(temporary.c_str(), attributes & platform::kSettableFileAttributes)) &&
                  files.moveFileReplace(temporary.c_str(), path.c_str());
     if (!saved) files.deleteFile(temporary.c_str());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,8 @@ inline constexpr uint32_t kGenericRead = 0x80000000u;
 inline constexpr uint32_t kGenericWrite = 0x40000000u;
 inline constexpr uint32_t kFileShareRead = 0x1;
 inline constexpr uint32_t kFileShareWrite = 0x2;
+inline constexpr uint32_t kFileShareDelete = 0x4;
+inline constexpr uint32_t kCreateNew = 1;
 inline constexpr uint32_t kCreateAlways = 2;
 inline constexpr uint32_t kOpenExisting = 3;
 inline constexpr uint32_t kOpenAlways = 4;
@@ -33,6 +36,24 @@ inline constexpr uint32_t kFileAttributeNormal = 0x80;
 // offline and not-content-indexed. GetFileAttributesA reports more (compressed, encrypted...).
 inline constexpr uint32_t kSettableFileAttributes = 0x31A7;
 
+// MAX_PATH: Windows' narrow file calls take a path of at most this many bytes, terminator
+// included, and CreateDirectoryA one 12 shorter, which leaves room for an 8.3 name below the
+// folder. Longer ones fail with kErrorFilenameExcedRange.
+inline constexpr size_t kMaxPath = 260;
+inline constexpr size_t kLongestFolderPath = kMaxPath - 12 - 1;
+
+// Which file an open handle is on, as GetFileInformationByHandle tells it: the volume's serial
+// number and the file's index on that volume. Two handles have one identity exactly when they
+// are open on one file, whichever names opened them: a twin of a name, an 8.3 name, a hard
+// link, or a name the code page turned into another. A file keeps its identity when it is
+// moved within its volume.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
+    bool operator<(const FileIdentity& other) const { return volume != other.volume ? volume < other.volume : index < other.index; }
+};
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -40,7 +61,9 @@ public:
     // CreateFileA(path, access, share, no security attributes, disposition,
     // FILE_ATTRIBUTE_NORMAL, no template). A directory cannot be opened; a read-only file
     // cannot be opened for writing; an open that the sharing of another open handle on the
-    // same file forbids fails.
+    // same file forbids fails. kCreateNew fails with kErrorFileExists wherever the name is
+    // taken, by a file or a folder, and so never opens what is there. Access 0 asks only to
+    // learn which file it is, and joins any handle that the sharing asked allows.
     virtual FileHandle createFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) = 0;
 
     // ReadFile / WriteFile: false when the call fails; otherwise *transferred holds the bytes
@@ -60,6 +83,9 @@ public:
 
     virtual bool closeHandle(FileHandle file) = 0;
 
+    // GetFileInformationByHandle, of which the product keeps the file's identity alone.
+    virtual bool getFileInformationByHandle(FileHandle file, FileIdentity* identity) = 0;
+
     // FlushFileBuffers: what was written through the handle is on the disk when it returns
     // true. Fails for a handle without write access.
     virtual bool flushFileBuffers(FileHandle file) = 0;
@@ -74,14 +100,17 @@ public:
     // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING): a file of the name `to` is replaced.
     // Fails when `from` is missing or when either file is held open by a handle that does
     // not share deletion (no handle of the product does). Onto a read-only `to` Windows
-    // refuses and Wine succeeds: callers clear the attribute first and rely on neither.
+    // refuses and Wine succeeds: callers clear the attribute first and rely on neither. A
+    // folder `from` is renamed, with everything in it, where `to` names nothing (on one
+    // volume); onto a folder it fails, and onto a file on Windows (Wine replaces the file).
     virtual bool moveFileReplace(const char* from, const char* to) = 0;
 
     // DeleteFileA: fails for a missing or read-only file, a folder, or a file held open.
     virtual bool deleteFile(const char* path) = 0;
 
     // CreateDirectoryA(path, no security attributes): fails when anything of that name
-    // exists or the parent is missing.
+    // exists or the parent is missing. Windows makes no folder whose path takes more than
+    // kLongestFolderPath bytes (room for an 8.3 name below it); Wine does.
     virtual bool createDirectory(const char* path) = 0;
 
     // RemoveDirectoryA: only an empty folder goes.

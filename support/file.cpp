@@ -16,12 +16,13 @@ struct ModeRow {
     bool takesSize;
 };
 
-// Read lets other readers in; Write lets other writers in and empties the file; ReadWrite
-// shares nothing and keeps the file's content.
+// Read lets other readers in; Write lets other writers in and empties the file, WriteNew
+// likewise but only makes one; ReadWrite shares nothing and keeps the file's content.
 ModeRow rowOf(FileOpenMode mode) {
     switch (mode) {
         case FileOpenMode::Read: return {platform::kGenericRead, platform::kFileShareRead, platform::kOpenExisting, true};
         case FileOpenMode::Write: return {platform::kGenericWrite, platform::kFileShareWrite, platform::kCreateAlways, false};
+        case FileOpenMode::WriteNew: return {platform::kGenericWrite, platform::kFileShareWrite, platform::kCreateNew, false};
         case FileOpenMode::ReadWrite:
             return {platform::kGenericRead | platform::kGenericWrite, 0, platform::kOpenAlways, true};
     }
@@ -239,6 +240,10 @@ uint64_t CFile::tell() {
         case FileSourceKind::None: return 0;
     }
     return 0;
+}
+
+bool CFile::identify(platform::FileIdentity& identity) const {
+    return kind == FileSourceKind::DiskFile && platform::files().getFileInformationByHandle(fileHandle, &identity);
 }
 
 bool CFile::flush() { return kind == FileSourceKind::DiskFile && platform::files().flushFileBuffers(fileHandle); }

@@ -12,7 +12,9 @@ namespace support {
 
 enum class FileSourceKind : int32_t { None = 0, DiskFile = 1, MemoryBuffer = 2, ModuleResource = 3, ByteVector = 4 };
 
-enum class FileOpenMode : int32_t { Read = 0, Write = 1, ReadWrite = 2 };
+// WriteNew is Write for a file that is not there yet: it never opens, and so never empties,
+// what a name already holds.
+enum class FileOpenMode : int32_t { Read = 0, Write = 1, ReadWrite = 2, WriteNew = 3 };
 
 // The file-name part of a path, which names a file's access statistics: the path helper's.
 using platform::fileNameOf;
@@ -47,6 +49,9 @@ public:
     // the in-memory sources, which have no disk behind them, and when the system refuses.
     bool flush();
     uint64_t size() const { return fileSize; }
+    // Which file a disk file is (GetFileInformationByHandle); false for the in-memory sources
+    // and where the system cannot tell.
+    bool identify(platform::FileIdentity& identity) const;
 
     // Reads up to count bytes from source and writes them here; the bytes stored. A buffer of
     // count bytes is allocated for the call (the throwing allocation: out of memory propagates).

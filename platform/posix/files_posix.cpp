@@ -83,8 +83,8 @@ public:
         if (disposition != kOpenExisting) {
             descriptor = ::open(hostPath.c_str(), flags | O_CREAT | O_EXCL, 0666);
             created = descriptor >= 0;
-            if (!created && errno != EEXIST) {
-                failedWithErrno();
+            if (!created && (errno != EEXIST || disposition == kCreateNew)) {
+                errno == EEXIST ? failed(kErrorFileExists) : failedWithErrno();
                 return kInvalidFileHandle;
             }
         }
@@ -208,6 +208,15 @@ public:
             }
         }
         return failed(kErrorInvalidHandle);
+    }
+
+    // The device and the inode that the open found; fstat would tell no more.
+    bool getFileInformationByHandle(FileHandle handle, FileIdentity* identity) override {
+        OpenFile* file = find(handle);
+        if (!file) return failed(kErrorInvalidHandle);
+        identity->volume = static_cast<uint64_t>(file->device);
+        identity->index = static_cast<uint64_t>(file->inode);
+        return true;
     }
 
     bool flushFileBuffers(FileHandle handle) override {

@@ -36,6 +36,13 @@ public:
         return low;
     }
     bool closeHandle(FileHandle file) override { return CloseHandle(file) != FALSE; }
+    bool getFileInformationByHandle(FileHandle file, FileIdentity* identity) override {
+        BY_HANDLE_FILE_INFORMATION information;
+        if (!GetFileInformationByHandle(file, &information)) return false;
+        identity->volume = information.dwVolumeSerialNumber;
+        identity->index = (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+        return true;
+    }
     bool flushFileBuffers(FileHandle file) override { return FlushFileBuffers(file) != FALSE; }
     uint32_t getFileAttributes(const char* path) override { return GetFileAttributesA(path); }
     bool setFileAttributes(const char* path, uint32_t attributes) override {

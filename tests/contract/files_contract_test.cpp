@@ -149,6 +149,44 @@ TEST_P(FilesContract, WhatWindowsRefusesLeavesEverythingAsItWas) {
     EXPECT_FALSE(present("other.bin"));
 }
 
+// What the updater's writes rest on: kCreateNew never opens what a name holds; a file keeps
+// its identity when moved, and an open of access none tells it beside a writer; a folder moves
+// whole to a free name, never onto another. Windows makes no folder past CreateDirectoryA's
+// limit, and the overlay keeps it; Wine and the native backend make one.
+TEST_P(FilesContract, CreateNewTakesOnlyAFreeNameAndAFileKeepsItsIdentityAsItMoves) {
+    folder.writeBytes("old.bin", "keep");
+    folder.makeFolder("d");
+    folder.writeBytes("d\\x.dll", "x");
+    for (const char* taken : {"old.bin", "d"}) {
+        EXPECT_EQ(open(taken, kGenericWrite, kFileShareWrite, kCreateNew), kInvalidFileHandle) << taken;
+        EXPECT_EQ(files.getLastError(), kErrorFileExists) << taken;
+    }
+    auto identityOf = [&](const std::string& name) {
+        FileIdentity identity;
+        FileHandle handle = files.createFile((folder / name).c_str(), 0, kFileShareRead | kFileShareWrite | kFileShareDelete, kOpenExisting);
+        EXPECT_TRUE(handle != kInvalidFileHandle && files.getFileInformationByHandle(handle, &identity)) << name;
+        if (handle != kInvalidFileHandle) files.closeHandle(handle);
+        return identity;
+    };
+    FileHandle writer = open("new.bin", kGenericWrite, kFileShareWrite, kCreateNew);
+    FileIdentity written;
+    ASSERT_TRUE(writer != kInvalidFileHandle && files.getFileInformationByHandle(writer, &written));
+    EXPECT_TRUE(identityOf("new.bin") == written && !(identityOf("old.bin") == written));
+    files.closeHandle(writer);
+    opened.clear();
+    ASSERT_TRUE(files.moveFileReplace((folder / "new.bin").c_str(), (folder / "old.bin").c_str()));
+    EXPECT_TRUE(identityOf("old.bin") == written) << "the moved file, under the name it replaced";
+    folder.makeFolder("other");
+    EXPECT_FALSE(files.moveFileReplace((folder / "d").c_str(), (folder / "other").c_str()));
+    ASSERT_TRUE(files.moveFileReplace((folder / "d").c_str(), (folder / "d.bak").c_str()));
+    EXPECT_EQ(readBack("d.bak\\x.dll"), "x");
+    EXPECT_FALSE(present("d\\x.dll"));
+    std::string longest = folder / std::string(kLongestFolderPath - folder.path().size(), 'f');
+    EXPECT_TRUE(files.createDirectory(longest.c_str()));
+    bool pastTheLimit = files.createDirectory((longest + "g").c_str());
+    if (overlay) EXPECT_FALSE(pastTheLimit);
+}
+
 // What the backups rest on: a move replaces the file of the new name, and a read-only file
 // can be made writable first (a move onto a read-only file succeeds under Wine only).
 TEST_P(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
@@ -244,7 +282,8 @@ TEST_P(FilesContract, FlushingNeedsWriteAccess) {
 // Which two names are one file: the updater keeps one backup per file by the backend's key, so
 // a key shared by names the system keeps apart would skip a backup and lose the old file.
 // Whatever the backend's rule, its key must tell it: the second name reads the first one's file
-// exactly when the two keys are equal. The overlay keeps Windows' rule on every host.
+// exactly when the two keys are equal, and when the two identities are. The overlay keeps
+// Windows' rule on every host.
 TEST_P(FilesContract, TwoNamesShareAKeyExactlyWhenTheyOpenOneFile) {
     int twin = 0;
     for (const contract::NameTwins& twins : contract::kNameTwins) {
@@ -254,15 +293,23 @@ TEST_P(FilesContract, TwoNamesShareAKeyExactlyWhenTheyOpenOneFile) {
         FileHandle writer = files.createFile(first.c_str(), kGenericWrite, kFileShareWrite, kCreateAlways);
         ASSERT_NE(writer, kInvalidFileHandle) << twins.why;
         uint32_t written = 0;
+        FileIdentity writtenAs, readAs;
         files.writeFile(writer, content.data(), static_cast<uint32_t>(content.size()), &written);
+        files.getFileInformationByHandle(writer, &writtenAs);
         files.closeHandle(writer);
         FileHandle reader = files.createFile(second.c_str(), kGenericRead, kFileShareRead, kOpenExisting);
         char buffer[32];
         uint32_t got = 0;
-        if (reader != kInvalidFileHandle) files.readFile(reader, buffer, sizeof buffer, &got), files.closeHandle(reader);
+        if (reader != kInvalidFileHandle) {
+            files.readFile(reader, buffer, sizeof buffer, &got);
+            files.getFileInformationByHandle(reader, &readAs);
+            files.closeHandle(reader);
+        }
         bool oneFile = std::string(buffer, got) == content;
         EXPECT_EQ(files.fileKeyOf(first.c_str()) == files.fileKeyOf(second.c_str()), oneFile)
             << twins.why << ": " << files.fileKeyOf(first.c_str()) << " / " << files.fileKeyOf(second.c_str());
+        // The identity is the system's own answer, whatever the key's rule.
+        EXPECT_EQ(reader != kInvalidFileHandle && writtenAs == readAs, oneFile) << twins.why;
         if (overlay) EXPECT_EQ(oneFile, twins.oneFileOnWindows) << twins.why;
     }
 }

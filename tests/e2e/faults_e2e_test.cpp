@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "manifest/package_names.h"
 #include "tests/wine_driver/dialog.h"
 #include "tests/e2e/harness/outcome_texts.h"
 #include "tests/e2e/harness/record_on_disk.h"
@@ -244,7 +245,7 @@ TEST_F(Faults, AKillAtAnyPointLeavesTheOldRecordOrTheNewOneWhole) {
         int backups = there(at, "表計算.exe.bak") + there(at, "設定.ini.bak");
         std::string state = recordState + ", " + std::to_string(replaced) + " of 4 files new" +
                             (!missing && large != kLarge ? " and the large one partly" : "") + ", " +
-                            std::to_string(backups) + " .bak" + (there(at, "Uninstallinf.tmp") ? ", Uninstallinf.tmp left" : "") +
+                            std::to_string(backups) + " .bak" + (there(at, manifest::recordTemporaryName(1)) ? ", a temporary of the record left" : "") +
                             "; audit: " + auditOf(session().hostPath(at.folder()));
         std::cout << "[ killed   ] at " << point << ": " << state << std::endl;
         ++states[state];
@@ -286,6 +287,15 @@ TEST_F(Faults, AFileHeldWithoutDeleteSharingFailsWithTheBackupMessageAndTheRestI
     EXPECT_EQ(file(at, "b.txt"), "old b");
     EXPECT_EQ(file(at, "c.txt"), "old c");
     for (const char* name : {"a.txt.bak", "b.txt.bak", "c.txt.bak"}) EXPECT_FALSE(there(at, name)) << name;
+}
+
+// Once a.txt is moved to its backup, Wine's look-up of its name finds its Linux twin A.txt.
+TEST_F(Faults, ANameWhoseTwinTheLookUpFindsFailsAtTheOpenAndLosesNothing) {
+    update().addFile("a.txt", "new a");
+    update().write();
+    e2e::Installation& at = installAt(kInstallFolder, {{"a.txt", "old a"}, {"A.txt", "old A"}});
+    EXPECT_EQ(runToEnd(), (std::vector<std::string>{at.folder() + "a.txtのオープンに失敗しました", kUpdateFailed}));
+    EXPECT_EQ(file(at, "a.txt.bak") + ", " + file(at, "A.txt"), "old a, old A");
 }
 
 TEST_F(Faults, TwoRunsLeaveWhatOneLeavesApartFromTheBackups) {

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <thread>
 
+#include "manifest/package_names.h"
 #include "platform/shell.h"
 #include "resources/resource_ids.h"
 #include "tools/patchkit/package_packing.h"
@@ -187,7 +188,7 @@ TEST_F(UpdateRun, BringsANewFolderReplacesFilesAndKeepsTheRecordInStep) {
     EXPECT_EQ(installed("README.txt.bak"), "old readme");
     EXPECT_TRUE(isLargeFileCopy("大きい.bin", kLarge));
     EXPECT_FALSE(there("大きい.bin.bak"));
-    EXPECT_FALSE(there("Uninstallinf.tmp"));
+    EXPECT_FALSE(there(manifest::recordTemporaryName(1)));
 
     RecordOnDisk after = record();
     ASSERT_TRUE(after.whole());
@@ -367,7 +368,7 @@ TEST_F(UpdateRun, AReadOnlyRecordStaysAsItWasAfterAnUpdateThatChangedFiles) {
     EXPECT_EQ(installed("新.txt"), "new");
     EXPECT_EQ(record().bytes(), recordBefore_);
     EXPECT_TRUE(isReadOnly("Uninstallinf.dat"));
-    EXPECT_FALSE(there("Uninstallinf.tmp"));
+    EXPECT_FALSE(there(manifest::recordTemporaryName(1)));
 }
 
 // The record is written while nothing else happens: after the success message is dismissed.
@@ -383,7 +384,7 @@ TEST_F(UpdateRun, AKillWhileTheRecordIsWrittenLeavesTheOldRecordOrTheNewOneWhole
     ASSERT_EQ(run.dialogs.size(), 1u) << run.output;
 
     std::string recordPath = session().hostPath(installation().recordPath());
-    std::string temporary = session().hostPath(installation().folder() + "Uninstallinf.tmp");
+    std::string temporary = session().hostPath(installation().folder() + manifest::recordTemporaryName(1));
     std::atomic<bool> stop{false};
     std::atomic<bool> killedWhileSaving{false};
     std::thread watcher([&] {

@@ -79,6 +79,10 @@ public:
         openPaths_.erase(file);
         return real_.closeHandle(file);
     }
+    bool getFileInformationByHandle(platform::FileHandle file, platform::FileIdentity* identity) override {
+        if (record("getFileInformationByHandle", openPaths_[file])) return false;
+        return real_.getFileInformationByHandle(file, identity);
+    }
     bool flushFileBuffers(platform::FileHandle file) override {
         if (record("flushFileBuffers", "")) return false;
         return real_.flushFileBuffers(file);

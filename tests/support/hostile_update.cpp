@@ -1,5 +1,8 @@
 #include "tests/support/hostile_update.h"
 
+#include <cstring>
+
+#include "manifest/manifests.h"
 #include "platform/text_encoding.h"
 #include "tests/support/manifest_builder.h"
 #include "tools/patchkit/entry_names.h"
@@ -21,6 +24,8 @@ const char* const kExtensions[] = {"", ".txt", ".TXT"};
 const char* const kBackups[] = {"", ".bak", ".BAK"};
 // Names the loader refuses: they lead out of their folder or name a device.
 const char* const kHostile[] = {"..\\a.txt", "\\a.txt", "c:a.txt", "a.txt.", "CON", "d\\..\\..\\a.txt"};
+// The record's name, and names its save writes or once wrote beside it.
+const char* const kRecordNames[] = {"Uninstallinf.tmp", "Uninstallinf.~1", "UNINSTALLINF.~2", "Uninstallinf.dat"};
 
 template <class T, size_t N>
 constexpr uint32_t countOf(const T (&)[N]) {
@@ -109,6 +114,21 @@ void drawShortcuts(const Choices& choose, HostileUpdate& update) {
     update.commonShortcutFolder = choose(3) == 0;
 }
 
+// Where the installation and the update lie: mostly a few bytes deep, else in a folder whose
+// length brings one entry's target, backup, payload or folder to Windows' limit (259 bytes;
+// 247 for CreateDirectoryA, without the separator that ends the entry) or within four of it.
+void drawFolders(const Choices& choose, HostileUpdate& update) {
+    size_t length[2] = {0, 0}, count = update.updateEntries.size(), path = 259 + choose(9) - 4;  // installation, update
+    if (count && choose(3) == 0) {
+        const manifest::ManifestEntry& e = update.updateEntries[choose(static_cast<uint32_t>(count))];
+        uint32_t kind = manifest::isDirectoryEntry(e) ? 3 : choose(3);
+        length[kind == 2] = path - std::strlen(e.name) - (kind == 1 ? 4 : kind == 3 ? 11 : 0) - (kind == 2 ? 12 : 8);
+    }
+    auto folder = [](size_t pad) { return std::string(kHostileRoot) + (pad > 24 && pad < 300 ? std::string(pad - 24, 'p') + "\\" : ""); };
+    update.installFolder = folder(length[0]) + "product\\";
+    update.updateFolder = folder(length[1]) + "update\\";
+}
+
 }  // namespace
 
 HostileUpdate drawHostileUpdate(const Choices& choose) {
@@ -123,8 +143,13 @@ HostileUpdate drawHostileUpdate(const Choices& choose) {
         names.push_back(name);
         bool folder = name.folder != 0 && choose(4) == 0;
         std::string text = folder ? kFolders[name.folder] : name.text();
+        // A file where a folder is or will be ("d" for "d/"), a folder where a file is.
+        uint32_t over = choose(12);
+        if (over == 0 && name.folder) text = text.substr(0, text.find_first_of("\\/")), folder = false;
+        if (over == 1) text = name.text() + "\\", folder = true;
         if (choose(25) == 0) text = kHostile[choose(countOf(kHostile))];
         if (choose(40) == 0) text = rawName(choose);
+        if (choose(30) == 0) text = kRecordNames[choose(countOf(kRecordNames))], folder = false;
         std::string content = contentFor("new" + std::to_string(i) + ":", choose);
         update.updateEntries.push_back(entry(text, content.size() + (choose(10) == 0), choose(3)));
         if (!folder && choose(10) != 0) update.payload.push_back({text, content, false});
@@ -144,10 +169,12 @@ HostileUpdate drawHostileUpdate(const Choices& choose) {
             update.recordEntries.push_back(entry(text, update.installedFiles.back().content.size()));
         }
     }
+    if (choose(4) == 0) update.installedFiles.push_back({kRecordNames[choose(countOf(kRecordNames) - 1)], "the product's own", choose(5) == 0});
     if (choose(2)) update.installedFolders.push_back(kFolders[1 + choose(countOf(kFolders) - 1)]);
     if (choose(4) == 0 && !names.empty()) update.recordEntries.push_back(entry(names[choose(static_cast<uint32_t>(names.size()))].text(), 1));
 
     drawShortcuts(choose, update);
+    drawFolders(choose, update);
     if (choose(4) == 0) {
         static const char* const kCalls[] = {"createFile", "readFile", "writeFile", "moveFileReplace", "deleteFile", "setFileAttributes",
                                              "getFileAttributes", "createDirectory", "removeDirectory", "flushFileBuffers", "getFileSize",
@@ -162,6 +189,7 @@ HostileUpdate drawHostileUpdate(const Choices& choose) {
 std::string HostileUpdate::describe() const {
     auto text = [](const std::string& cp932) { return "\"" + platform::utf8OrRawBytes(cp932) + "\""; };
     std::string out = removal ? "removal" : "update";
+    out += " in " + std::to_string(installFolder.size()) + " and " + std::to_string(updateFolder.size()) + " bytes";
     out += confirmation ? "" : ", declined";
     if (cancelAtPump) out += ", cancel at pump " + std::to_string(cancelAtPump);
     if (!failedCall.empty()) out += ", " + failedCall + " #" + std::to_string(failedCallNumber) + " fails";

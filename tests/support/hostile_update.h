@@ -11,11 +11,16 @@
 // in A-Z case, full-width case or a trail byte, '/' for '\', doubled separators, another
 // entry's ".bak", duplicates, folders; files present or absent, read-only; payload missing; a
 // cancel at some chunk; one failed call of the file service. Drawn from any source of choices:
-// a seeded generator in the unit suite, the fuzzer's bytes in the fuzz target.
+// a seeded generator in the unit suite, the fuzzer's bytes in the fuzz target. Also a file where
+// a folder is and a folder where a file is, the record's name and its temporaries', and folders
+// whose length brings the joined paths to the system's limits.
 namespace testing_support {
 
 // Where the draws come from: below(n) is a number from 0 to n - 1 (n > 0).
 using Choices = std::function<uint32_t(uint32_t n)>;
+
+// The folder every path of a hostile run lies below.
+inline constexpr char kHostileRoot[] = "Z:\\updater-hostile-run\\";
 
 struct HostileUpdate {
     struct File {
@@ -32,6 +37,8 @@ struct HostileUpdate {
     manifest::UpdateHeader updateHeader{};
     std::vector<manifest::ManifestEntry> updateEntries;
     std::vector<File> payload;  // below the data folder
+    // Where the installation and the update lie, each ending in a backslash.
+    std::string installFolder, updateFolder;
     // Whether the shortcut folder that the record's template names is there, in the per-user
     // and in the all-users Programs folder, wherever it leads; the installed slots' links are
     // there where it is.

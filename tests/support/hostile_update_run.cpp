@@ -20,7 +20,9 @@ namespace testing_support {
 namespace {
 
 // The overlay runner's: nothing of it exists on disk, the whole run lives in the overlay.
-const std::string kRoot = "Z:\\updater-hostile-run\\";
+const std::string kRoot = kHostileRoot;
+
+std::string dataFolderOf(const HostileUpdate& update) { return update.updateFolder + manifest::kPayloadFolderName + "\\"; }
 
 void write(const std::string& path, const std::string& bytes) {
     support::CFile file;
@@ -158,7 +160,10 @@ void runWithScriptedDialogs(const HostileUpdate& update, const std::function<app
         faults.failCall(update.failedCall, update.failedCallNumber);
         faults.whenFailing = [&](const std::string& name) {
             run.faultStruck = true;
-            run.faultStruckAt = name + " " + faults.calls.back().path;
+            // The call's arguments too: an open that only asks which file is there is not the
+            // open of a file to write.
+            const fakes::RecordingFiles::Call& call = faults.calls.back();
+            run.faultStruckAt = name + " " + call.path + " " + std::to_string(call.a) + " " + std::to_string(call.c);
             run.faultStruckAfterTheCopy = ui.count("destroyProgressDialog") > 0;
         };
         run.outcome = program();
@@ -171,6 +176,10 @@ void runWithScriptedDialogs(const HostileUpdate& update, const std::function<app
 HostileUpdateRun runHostileUpdate(const HostileUpdate& update, const std::function<app::RunOutcome()>& program) {
     HostileUpdateRun run;
     run.places = RunPlaces::below(kRoot, "Software\\Hostile");
+    // The installation and the update where the case draws them, at lengths near the limits.
+    run.places.installFolder = update.installFolder;
+    run.places.updateFolder = update.updateFolder;
+    run.places.dataFolder = dataFolderOf(update);
     const RunPlaces& places = run.places;
     overlay::FilesOverlay files(platform::files());
     platform::ScopedService<platform::Files> inMemory(files);

@@ -61,7 +61,7 @@ struct HostileUpdateRun {
     std::vector<std::string> statusTexts;  // the status lines shown, in order
     std::vector<overlay::Change> changes;
     bool faultStruck = false;
-    std::string faultStruckAt;  // the failed call and its path
+    std::string faultStruckAt;  // the failed call, its path and its arguments
     bool faultStruckAfterTheCopy = false;  // after the progress dialog went: rollback, completion or save
 
     app::RunOutcome outcome = app::RunOutcome::StartUpRefused;

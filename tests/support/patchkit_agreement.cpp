@@ -29,7 +29,7 @@ using Kind = patchkit::Disagreement::Kind;
 // backup's name). Nor are sizes, shortcut templates and targets, or the program beside the
 // manifest: the run copies the whole payload, skips the shortcut, and is not started from it.
 const char* const kNotHeldToTheRun[] = {"the updater's record takes it for", "names the same file as", "is at the same path as",
-                                        "would overwrite the installation's own record", "is where the old file of"};
+                                        "is where the old file of"};
 
 bool startsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
 bool endsWith(const std::string& text, const std::string& end) { return text.size() >= end.size() && text.substr(text.size() - end.size()) == end; }
@@ -47,6 +47,7 @@ int heldEntryOf(const patchkit::Finding& finding) {
 struct Checked {
     std::set<int> atFault;
     std::string firstHeld;
+    bool anyError = false;  // the package's own paths among them
 };
 
 Checked checked(const patchkit::CheckRequest& request) {
@@ -54,6 +55,7 @@ Checked checked(const patchkit::CheckRequest& request) {
     patchkit::Findings findings;
     patchkit::checkPackage(request, findings, patchkit::Progress::silent());
     for (const patchkit::Finding& finding : findings.all()) {
+        result.anyError = result.anyError || finding.severity == patchkit::Severity::Error;
         if (heldEntryOf(finding) == -1) continue;
         result.atFault.insert(heldEntryOf(finding));
         if (result.firstHeld.empty()) result.firstHeld = finding.field + ": " + finding.reason;
@@ -163,7 +165,12 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
         bool folderEntry = !name.empty() && name.back() == '\\';
         if (run.outcome == app::RunOutcome::StartUpRefused && text == app::messages::kUpdateManifestUnreadable) {
             agreement.refusedForThePackage = true;
-            if (atFault.empty() || *atFault.rbegin() < 0) agreement.broken.push_back("start-up refused the manifest, and check found no entry at fault");
+            // Or its own path is too long: the update folder's, which check judges with --update-path.
+            std::set<int> either = atFault;
+            either.insert(updateOnly.atFault.begin(), updateOnly.atFault.end());
+            if ((either.empty() || *either.rbegin() < 0) && !updateOnly.anyError) {
+                agreement.broken.push_back("start-up refused the manifest, and check found no entry at fault");
+            }
         } else if (!name.empty()) {
             // Over MAX_PATH less its terminator: the entry's path or its backup's, four bytes
             // longer, in the installation, and a file's payload in the data folder.

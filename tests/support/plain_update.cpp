@@ -56,6 +56,7 @@ bool applyFile(app::UpdaterUi& ui, app::ProgressDialog dialog, const ManifestEnt
             return false;
         }
     } else {
+        files.setFileAttributes(engine::backupPathOf(targetPath).c_str(), platform::kFileAttributeNormal);
         if (files.moveFileReplace(targetPath.c_str(), engine::backupPathOf(targetPath).c_str())) {
             run.changeJournal.backupFiles.push_back(engine::backupPathOf(targetPath));
         }

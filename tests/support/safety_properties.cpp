@@ -12,6 +12,7 @@
 #include "manifest/layouts.h"
 #include "manifest/package_names.h"
 #include "platform/file_names.h"
+#include "platform/file_path.h"
 #include "platform/text_encoding.h"
 #include "support/text_template.h"
 #include "tests/support/plain_update.h"
@@ -73,8 +74,10 @@ private:
         }
         return false;
     }
-    // The old X.bak that the backup of an X that existed replaces: the one loss intended.
+    // The old X.bak that the backup of an X that existed replaces: the one loss intended, where
+    // the update brings no X.bak of its own (the two meet, and nothing may change).
     bool replacedByABackup(const std::string& key) const {
+        if (listedFile(key)) return false;
         for (const manifest::ManifestEntry& e : update_.updateEntries) {
             if (!manifest::isDirectoryEntry(e) && run_.installedKeyBefore(engine::backupPathOf(e.name)) == key &&
                 run_.installedBefore.files.count(run_.installedKeyBefore(e.name)) && reached(e)) {
@@ -111,6 +114,8 @@ private:
             return false;
         };
         for (const overlay::Change& change : run_.changes) {
+            // A folder stays where it is: a file entry of its name moves no folder away.
+            if (change.kind == overlay::Change::FolderMoved) broken("moved the folder " + shown(change.path) + " to " + shown(change.to));
             if (!allowed(change.path)) broken("changed " + shown(change.path) + ", outside its folders");
             if (change.kind == overlay::Change::FileMoved && !allowed(change.to)) broken("moved a file to " + shown(change.to) + ", outside its folders");
         }
@@ -122,12 +127,36 @@ private:
         if (!saved && !(run_.faultStruck && run_.recordAfter == run_.recordBefore)) broken("the record is neither the one the run held nor the old one");
     }
 
+    // A folder a success lists is there, unless a file held its name or one above it when its
+    // entry came (installed, listed earlier, or the backup of one both): nothing moves a file
+    // for a folder. A last byte 0x5C of a character, or bytes no code page 932, make none.
+    bool folderThere(size_t index) const {
+        const std::string name = update_.updateEntries[index].name;
+        platform::PathKey readable;
+        if (!platform::windowsPathKeyOf(name, readable) || !platform::isPathSeparatorAt(name, name.size() - 1)) return true;
+        const std::string after = run_.installedKeyAfter(name);
+        for (std::string key = run_.installedKeyBefore(name); !key.empty(); key = platform::parentKeyOf(key)) {
+            bool there = run_.installedBefore.files.count(key) || run_.installedAfter.folders.count(after);
+            for (size_t earlier = 0; earlier < index; ++earlier) {
+                std::string listed = run_.installedKeyBefore(update_.updateEntries[earlier].name);
+                there = there || (!manifest::isDirectoryEntry(update_.updateEntries[earlier]) &&
+                                  (listed == key || (listed + ".BAK" == key && run_.installedBefore.files.count(listed))));
+            }
+            if (there) return true;
+        }
+        return false;
+    }
+
     // An update's names lead to their payload's bytes; a removal's files, those its names led to
     // before the run, are gone (where a Linux folder holds a twin, the name may still open that).
     void successIsTrue() {
         std::map<std::string, const std::string*> expected;
-        for (const manifest::ManifestEntry& e : update_.updateEntries) {
-            if (manifest::isDirectoryEntry(e)) continue;
+        for (size_t i = 0; i < update_.updateEntries.size(); ++i) {
+            const manifest::ManifestEntry& e = update_.updateEntries[i];
+            if (manifest::isDirectoryEntry(e)) {
+                if (!update_.removal && run_.faultStruckAt.compare(0, 15, "createDirectory") != 0 && !folderThere(i)) broken(std::string("after its success the run left ") + shown(e.name) + " without its folder");
+                continue;
+            }
             auto payload = run_.payload.files.find(run_.payloadKeyOf(e.name));
             std::string key = update_.removal ? run_.installedKeyBefore(e.name) : run_.installedKeyAfter(e.name);
             expected[key] = payload == run_.payload.files.end() ? nullptr : &payload->second;
@@ -224,7 +253,10 @@ Verdict judgeHostileUpdate(const HostileUpdate& update) {
     // that is such a backup stands for it, and what they came to rests on later entries.
     verdict.heldToThePlainSteps = safetyViolations(update, plain).empty() && plainCopiesWhole && !plain.movedABackupOn() &&
                                   run.faultStruckAt == plain.faultStruckAt;
-    if (verdict.heldToThePlainSteps) {
+    // Where the plain steps fail too, the updater may refuse first, having changed nothing.
+    bool refusedFirst = !run.succeeded() && !plain.succeeded() && run.installedAfter.files == run.installedBefore.files &&
+                        run.installedAfter.folders == run.installedBefore.folders;
+    if (verdict.heldToThePlainSteps && !refusedFirst) {
         for (const std::string& difference : differencesBetween(update, run, plain)) verdict.broken.push_back("unlike the plain steps: " + difference);
     }
     return verdict;

@@ -19,7 +19,9 @@ namespace testing_support {
 // folders); the data folder was only read. The record is whole: it loads, and holds the old
 // bytes or those of the record the run ended with. Success is true: after a success every
 // listed file holds its payload's bytes (a removal's are gone). A run that was not confirmed
-// changes nothing.
+// changes nothing. The older X.bak is excused only where no entry lists it; no folder moves;
+// after a success every listed folder is there, unless a file held its name or one above it
+// when its entry came, or the failed call was the making of a folder.
 std::vector<std::string> safetyViolations(const HostileUpdate& update, const HostileUpdateRun& run);
 
 // How two runs of one update differ in what the user or the uninstaller could tell apart: the
@@ -29,7 +31,8 @@ std::vector<std::string> differencesBetween(const HostileUpdate& update, const H
 // The updater itself (app::runUpdater) on one hostile update, judged by its promises; and held
 // to the plain steps (plain_update.h) where they keep the promises, claim no short copy for
 // whole, move no backup of theirs on, and the failed call, if any, struck the same operation in
-// both (the guards' look-ups shift the count).
+// both (the guards' look-ups shift the count). Where both fail, a run that changed nothing is
+// held to no more.
 struct Verdict {
     std::vector<std::string> broken;
     bool succeeded = false;

@@ -99,6 +99,9 @@ TEST_F(AuditTest, EachKindOfDisagreementIsReportedAlone) {
         {"backup beside a listed file", [&] { tree.write("installed/Sample.exe.bak", "program 1.0"); },
          "backup left: Sample.exe.bak beside Sample.exe"},
         {"file nobody listed", [&] { tree.write(u8"installed/表/stray.txt", "abc"); }, u8"not listed: 表\\stray.txt (3 bytes)"},
+        {"a save's temporary left", [&] { tree.write("installed/Uninstallinf.~1", "abc"); },
+         "not listed: Uninstallinf.~1 (3 bytes): named as a temporary file of the record: a save that did not finish leaves one, and "
+         "later saves pass it over"},
         {"name the code page lacks", [&] { tree.write(u8"installed/café.txt", "x"); },
          u8"cannot be listed: café.txt: cannot be named in code page 932: “é” (U+00E9) at character 4 has no code page 932 form"},
         {"recorded shortcut gone", [&] { tree.remove(u8"programs/サンプル製品/サンプル製品.lnk"); },

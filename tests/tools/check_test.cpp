@@ -126,15 +126,16 @@ TEST_F(CheckTest, TheRecordsClashesAndTheDisksAreToldApart) {
     EXPECT_NE(found.find("entry 5 name: names the same file as entry 4 (d\\\\x) on Windows"), std::string::npos) << found;
 }
 
-TEST_F(CheckTest, EntryOverTheInstallationsRecordIsAnError) {
+TEST_F(CheckTest, EntryOverTheInstallationsRecordOrItsTemporaryIsAnError) {
     entries.push_back(named("UNINSTALLINF.DAT", 3));
     entries.push_back(named("sub\\Uninstallinf.dat", 3));  // a product file of that name is fine
+    entries.insert(entries.end(), {named("Uninstallinf.~12", 3), named("Uninstallinf.tmp", 3)});
     save();
-    tree.write("pkg/data/UNINSTALLINF.DAT", "old");
-    tree.write("pkg/data/sub/Uninstallinf.dat", "old");
+    for (const char* name : {"UNINSTALLINF.DAT", "sub/Uninstallinf.dat", "Uninstallinf.~12", "Uninstallinf.tmp"}) tree.write(std::string("pkg/data/") + name, "old");
     Outcome run = check();
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(findingsOf(run).find("error: " + manifestPrefix() + "entry 6 name: would overwrite the installation's own record\n"), std::string::npos);
+    EXPECT_NE(findingsOf(run).find("error: " + manifestPrefix() + "entry 8 name: is named as a temporary file of the installation's record"), std::string::npos);
     EXPECT_EQ(findingsOf(run).find("entry 7 name: would"), std::string::npos);
 }
 

@@ -164,7 +164,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
         std::string auditCount;
     };
     const Case cases[] = {
-        {"new and replaced files, a read-only one, new folders, an old backup replaced",
+        {"new and replaced files, a read-only one, new folders, an old read-only backup replaced",
          [&] {
              tree.write("new/Sample.exe", "program 2.0");
              tree.write("new/locked.txt", "locked 2.0 is longer");
@@ -172,6 +172,7 @@ TEST_F(DryRunTest, PredictsWhatTheUpdaterLeavesForEveryKindOfPackage) {
              tree.write(u8"new/表/追加.txt", "more");
              prepare();
              tree.write("work/Sample.exe.bak", "program 0.9");
+             std::filesystem::permissions(tree.at(work + "/Sample.exe.bak"), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
          },
          false, true, "replaced replaced folderMade folderMade added folderPresent added ", "backup left: Sample.exe.bak beside Sample.exe\nbackup left: locked.txt.bak beside locked.txt\n",
          ": 2 disagreements"},

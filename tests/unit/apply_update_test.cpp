@@ -124,15 +124,17 @@ TEST(ApplyUpdate, AFailedEntryEndsTheRunWithOneMessageNamingItInFull) {
     }
 }
 
-// Most files of an update are new: their backup move fails for want of a file, and that
-// failure alone must tell so, without a look-up per file.
-TEST(ApplyUpdate, ANewFileIsToldByItsFailedBackupMoveAlone) {
+// Most files of an update are new: the one look-up before the run that finds none there tells
+// so, and the file is made with no move and no attributes to clear.
+TEST(ApplyUpdate, ANewFileIsToldByTheOneLookUpBeforeTheRun) {
     EngineRun run({entry("new.txt", 3)}, {});
     run.folder.writeBytes("data\\new.txt", "new");
     fakes::RecordingFiles files;
     ASSERT_TRUE(run.apply());
-    EXPECT_EQ(files.count("moveFileReplace"), 1);
-    for (const auto& call : files.calls) EXPECT_FALSE(call.name == "getFileAttributes" && call.path == run.install + "new.txt");
+    EXPECT_EQ(files.count("moveFileReplace") + files.count("setFileAttributes"), 0);
+    int lookUps = 0;
+    for (const auto& call : files.calls) lookUps += call.name == "getFileAttributes" && call.path == run.install + "new.txt";
+    EXPECT_EQ(lookUps, 1);
     EXPECT_EQ(run.folder.readBytes("install\\new.txt"), "new");
 }
 
@@ -168,19 +170,24 @@ TEST(ApplyUpdate, AFileListedTwiceOrAtABackupNameKeepsTheContentFromBeforeTheUpd
 }
 
 TEST(ApplyUpdate, APathTooLongForTheSystemEndsTheRunBeforeAnythingChanges) {
-    struct Case { bool removal; const char* dataFolder; bool refused; };
-    for (Case c : {Case{false, "data\\", true}, Case{false, "a-longer-data-folder\\", true}, Case{true, "data\\", false}}) {
+    // A backup's path counts where there is a file to back up; a folder takes 248 bytes at most.
+    struct Case { bool removal; const char* dataFolder; bool installed, folder, refused; };
+    for (Case c : {Case{false, "data\\", true, false, true}, Case{false, "a-longer-data-folder\\", false, false, true},
+                   Case{true, "data\\", false, false, false}, Case{false, "data\\", false, true, true}}) {
         EngineRun run({entry("first.txt", 1), entry("later", 1)}, {}, c.removal);
         run.install = run.folder / "fresh\\";
         run.data = run.folder / c.dataFolder;
         // 260 bytes joined: the backup's name, or the payload's path where its folder is longer.
-        std::string name(engine::kPathBufferSize - std::max(run.install.size() + 4, run.data.size()), 'n');
+        std::string name = c.folder ? std::string(platform::kLongestFolderPath + 1 - run.install.size(), 'n') + "\\"
+                                    : std::string(engine::kPathBufferSize - std::max(run.install.size() + 4, run.data.size()), 'n');
         testing_support::setText(engine::runState().updateManifest.entries[1].name, name);
+        if (c.installed) run.folder.makeFolder("fresh");
+        if (c.installed) run.folder.writeBytes("fresh\\" + name, "old");
         EXPECT_FALSE(run.apply());
         ASSERT_EQ(run.boxes.boxes.size(), 1u);
         // A removal makes neither path, and goes on to its first entry.
         EXPECT_EQ(run.boxes.boxes[0].text, c.refused ? name + "のパスが長すぎます" : run.install + "first.txtの削除に失敗しました");
-        EXPECT_EQ(run.folder.exists("fresh"), !c.refused);
+        EXPECT_EQ(run.folder.exists("fresh"), !c.refused || c.installed);
     }
 }
 

@@ -217,7 +217,8 @@ TEST_F(ManifestFiles, AnEmptyNameIsRefusedInEitherFile) {
 TEST_F(ManifestFiles, UpdateNamesThatLeaveTheirFolderOrNameADeviceAreRefused) {
     for (const char* name : {"\\Windows\\evil.dll", "/etc/evil", "C:\\evil.dll", "file.txt:stream", "..\\evil.dll",
                              "data\\..\\..\\evil.dll", ".\\file.txt", "dir\\.\\file.txt", "dir.\\file.txt", "file.txt.",
-                             "file.txt ", "dir \\file", "CON", "nul.txt", "dir\\Com1", "LPT9.log", "aux\\", "\x85\x40.txt", "CONOUT$.txt"}) {
+                             "file.txt ", "dir \\file", "CON", "nul.txt", "dir\\Com1", "LPT9.log", "aux\\", "\x85\x40.txt", "CONOUT$.txt",
+                             "uninstallinf.DAT", "Uninstallinf.~7"}) {
         UpdateManifest update;
         EXPECT_EQ(loadUpdate(manifestBytes(testing_support::updateHeader("K", "V", 1), {entry(name)}), update), LoadResult::Refused)
             << name;
@@ -226,7 +227,8 @@ TEST_F(ManifestFiles, UpdateNamesThatLeaveTheirFolderOrNameADeviceAreRefused) {
 
 TEST_F(ManifestFiles, OrdinaryNamesIncludingTrailBytes5CAreAccepted) {
     for (const std::string name : {"file.txt", "Dir\\", "Dir\\sub\\file.dat", "a/b.txt", "COM10.txt", "CONSOLE.txt", "..data",
-                                   "\x95\x5C\\", "\x95\x5C\\\x83\x5C.txt", "\x83\x5C", ".hidden", "lpt.txt"}) {
+                                   "\x95\x5C\\", "\x95\x5C\\\x83\x5C.txt", "\x83\x5C", ".hidden", "lpt.txt",
+                                   "Uninstallinf.tmp", "d\\Uninstallinf.~1"}) {
         UpdateManifest update;
         EXPECT_EQ(loadUpdate(manifestBytes(testing_support::updateHeader("K", "V", 1), {entry(name)}), update), LoadResult::Loaded)
             << name;

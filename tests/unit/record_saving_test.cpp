@@ -37,17 +37,18 @@ protected:
 TEST_F(RecordSaving, TheWholeNewRecordTakesTheOldOnesPlaceAndNothingStaysBeside) {
     save();
     EXPECT_EQ(folder.readBytes("Uninstallinf.dat"), manifestBytes(record.header, {entry("a.txt", 5), entry("b.txt", 6)}));
-    EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
+    EXPECT_FALSE(folder.exists("Uninstallinf.~1"));
 }
 
-// What a save killed midway leaves beside the record does not stop the next one, even with
-// attributes that refuse the temporary file's emptying (hidden on Windows, read-only here).
+// What a save killed midway leaves beside the record, a file or a folder, is passed over and
+// kept: the next save takes the next name.
 TEST_F(RecordSaving, ALeftOverTemporaryFileDoesNotStopTheNextSave) {
-    folder.writeBytes("Uninstallinf.tmp", "left by a killed save");
-    folder.makeReadOnly("Uninstallinf.tmp");
+    folder.writeBytes("Uninstallinf.~1", "left by a killed save");
+    folder.makeFolder("Uninstallinf.~2");
     save();
     EXPECT_EQ(folder.readBytes("Uninstallinf.dat"), manifestBytes(record.header, {entry("a.txt", 5), entry("b.txt", 6)}));
-    EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
+    EXPECT_EQ(folder.readBytes("Uninstallinf.~1"), "left by a killed save");
+    EXPECT_FALSE(folder.exists("Uninstallinf.~3"));
 }
 
 TEST_F(RecordSaving, AStepThatFailsLeavesTheOldRecordByteForByte) {
@@ -57,7 +58,7 @@ TEST_F(RecordSaving, AStepThatFailsLeavesTheOldRecordByteForByte) {
     };
     // Open, header, entries, a short write (a disk that filled up), flush, attributes, move.
     for (Failure failure : {Failure{"createFile", 1}, {"writeFile", 1}, {"writeFile", 2}, {"short write", 0},
-                            {"flushFileBuffers", 1}, {"setFileAttributes", 2}, {"moveFileReplace", 1}}) {
+                            {"flushFileBuffers", 1}, {"setFileAttributes", 1}, {"moveFileReplace", 1}}) {
         SCOPED_TRACE(std::string(failure.call) + " " + std::to_string(failure.nth));
         folder.writeBytes("Uninstallinf.dat", before);
         fakes::RecordingFiles files;
@@ -68,7 +69,7 @@ TEST_F(RecordSaving, AStepThatFailsLeavesTheOldRecordByteForByte) {
         }
         save();
         EXPECT_EQ(folder.readBytes("Uninstallinf.dat"), before);
-        EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
+        EXPECT_FALSE(folder.exists("Uninstallinf.~1"));
     }
 }
 
@@ -78,7 +79,7 @@ TEST_F(RecordSaving, AReadOnlyRecordStaysAsItWasEvenWhereAMoveWouldReplaceIt) {
     files.moveOntoReadOnlyAsWine();
     save();
     EXPECT_EQ(folder.readBytes("Uninstallinf.dat"), before);
-    EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
+    EXPECT_FALSE(folder.exists("Uninstallinf.~1"));
 }
 
 TEST_F(RecordSaving, ARecordHeldOpenElsewhereStaysAsItWas) {
@@ -87,7 +88,7 @@ TEST_F(RecordSaving, ARecordHeldOpenElsewhereStaysAsItWas) {
     save();
     reader.close();
     EXPECT_EQ(folder.readBytes("Uninstallinf.dat"), before);
-    EXPECT_FALSE(folder.exists("Uninstallinf.tmp"));
+    EXPECT_FALSE(folder.exists("Uninstallinf.~1"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/overlay/files_overlay.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/file_path.h"
 #include "platform/windows_file_rules.h"
@@ -41,6 +42,7 @@ struct FilesOverlay::Handle {
     uint32_t access;
     uint32_t share;
     std::shared_ptr<FileContent> content;
+    uint64_t index;
     uint64_t position = 0;
     bool wrote = false;
 };
@@ -103,8 +105,15 @@ FilesOverlay::Node& FilesOverlay::nodeFor(const PathKey& path, const Found& foun
     node.name = leafOf(found.realPath.empty() ? path.path : found.realPath);
     if (found.state == State::File) {
         node.content = std::make_shared<FileContent>(store_, found.realPath, realSizeOf(found.realPath));
+        node.index = nextIndex_++;
     }
     return node;
+}
+
+bool FilesOverlay::tooLong(const char* path, size_t longest) {
+    if (std::strlen(path) <= longest) return false;
+    fail(kErrorFilenameExcedRange);
+    return true;
 }
 
 uint64_t FilesOverlay::realSizeOf(const std::string& realPath) {
@@ -133,6 +142,7 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
         fail(code);
         return kInvalidFileHandle;
     };
+    if (tooLong(path)) return kInvalidFileHandle;
     if (!windowsPathKeyOf(path, key) || key.trailingSeparator) return refused(kErrorInvalidName);
     // A last name that is a device ("nul.txt", below whatever folder) opens the device: the
     // open succeeds and what is written goes there, into no file. The write is told at the
@@ -142,6 +152,7 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
         return handles_.back().get();
     }
     Found found = find(key);
+    if (disposition == kCreateNew && found.state != State::Missing) return refused(kErrorFileExists);
     if (found.state == State::Folder) return refused(kErrorAccessDenied);
     bool exists = found.state == State::File;
     if (!exists && !parentIsFolder(key)) return refused(kErrorPathNotFound);
@@ -159,12 +170,13 @@ FileHandle FilesOverlay::createFile(const char* path, uint32_t access, uint32_t 
         node.attributes = 0;
         node.name = leafOf(key.path);
         node.content = std::make_shared<FileContent>(store_);
+        node.index = nextIndex_++;
         tell(changeOf(Change::FileCreated, path));
     } else if (disposition == kCreateAlways) {
         node.content->truncate();
         tell(changeOf(Change::FileEmptied, path));
     }
-    handles_.push_back(std::unique_ptr<Handle>(new Handle{key.key, path, access, share, node.content}));
+    handles_.push_back(std::unique_ptr<Handle>(new Handle{key.key, path, access, share, node.content, node.index}));
     return handles_.back().get();
 }
 
@@ -238,6 +250,14 @@ bool FilesOverlay::closeHandle(FileHandle file) {
     return fail(kErrorInvalidHandle);
 }
 
+bool FilesOverlay::getFileInformationByHandle(FileHandle file, FileIdentity* identity) {
+    Handle* handle = handleOf(file);
+    if (!handle) return fail(kErrorInvalidHandle);
+    identity->volume = 0;
+    identity->index = handle->index;
+    return true;
+}
+
 bool FilesOverlay::flushFileBuffers(FileHandle file) {
     Handle* handle = handleOf(file);
     if (!handle) return fail(kErrorInvalidHandle);
@@ -246,6 +266,7 @@ bool FilesOverlay::flushFileBuffers(FileHandle file) {
 
 uint32_t FilesOverlay::getFileAttributes(const char* path) {
     PathKey key;
+    if (tooLong(path)) return kInvalidFileAttributes;
     if (!windowsPathKeyOf(path, key)) {
         fail(kErrorInvalidName);
         return kInvalidFileAttributes;
@@ -260,6 +281,7 @@ uint32_t FilesOverlay::getFileAttributes(const char* path) {
 
 bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
     PathKey key;
+    if (tooLong(path)) return false;
     if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
     if (found.state == State::Missing) return fail(kErrorFileNotFound);
@@ -278,10 +300,11 @@ bool FilesOverlay::setFileAttributes(const char* path, uint32_t attributes) {
 
 bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
     PathKey source, target;
+    if (tooLong(from) || tooLong(to)) return false;
     if (!windowsPathKeyOf(from, source) || !windowsPathKeyOf(to, target) || target.trailingSeparator) return fail(kErrorInvalidName);
     Found moving = find(source);
     if (moving.state == State::Missing) return fail(kErrorFileNotFound);
-    if (moving.state == State::Folder) return fail(kErrorAccessDenied);
+    if (moving.state == State::Folder) return moveFolder(source, moving, target, from, to);
     if (heldOpen(source.key)) return fail(kErrorSharingViolation);
     Found replaced = find(target);
     // Windows refuses to replace a folder or a read-only file.
@@ -310,8 +333,71 @@ bool FilesOverlay::moveFileReplace(const char* from, const char* to) {
     return true;
 }
 
+// Windows renames a folder in one step, onto a name that nothing has. Nothing below may be
+// held open, since no handle of the product shares deletion; nor may a folder go below itself.
+bool FilesOverlay::moveFolder(const PathKey& source, const Found& moving, const PathKey& target, const char* from, const char* to) {
+    if (source.key == target.key) {
+        nodeFor(source, moving).name = leafOf(target.path);
+        return true;
+    }
+    const std::string below = source.key.back() == '/' ? source.key : source.key + "/";
+    if (find(target).state != State::Missing || target.key.compare(0, below.size(), below) == 0) return fail(kErrorAccessDenied);
+    for (const std::unique_ptr<Handle>& held : handles_) {
+        if (held->key.compare(0, below.size(), below) == 0) return fail(kErrorAccessDenied);
+    }
+    if (!parentIsFolder(target)) return fail(kErrorPathNotFound);
+
+    forgetBelow(target.key);
+    keepBelow(source, moving, target);
+    forgetBelow(source.key);
+    Node& old = nodeFor(source, moving);
+    Node moved = old;
+    moved.name = leafOf(target.path);
+    moved.opaque = true;
+    old.state = State::Missing;
+    old.opaque = false;
+    old.attributes = 0;
+    nodes_[target.key] = moved;
+    Change change = changeOf(Change::FolderMoved, from);
+    change.to = to;
+    tell(change);
+    return true;
+}
+
+// Everything a folder shows, as the overlay's own nodes below another folder's key: what
+// shows through from a real folder there would be the real folder of the new name.
+void FilesOverlay::keepBelow(const PathKey& from, const Found& found, const PathKey& to) {
+    for (const Child& child : visibleChildren(from, found)) {
+        if (child.leaf.empty()) continue;
+        Found childFound;
+        if (child.node) {
+            childFound.state = child.node->state;
+            childFound.attributes = child.node->attributes;
+            childFound.node = child.node;
+        } else {
+            childFound = find(child.key);
+        }
+        PathKey moved;
+        windowsPathKeyOf(joined(to.path, child.leaf), moved);
+        Node node = nodeFor(child.key, childFound);
+        if (node.state == State::Folder) {
+            node.opaque = true;
+            keepBelow(child.key, childFound, moved);
+        }
+        nodes_[moved.key] = node;
+    }
+}
+
+void FilesOverlay::forgetBelow(const std::string& key) {
+    const std::string prefix = key.back() == '/' ? key : key + "/";
+    nodes_.erase(nodes_.lower_bound(prefix), std::find_if(nodes_.lower_bound(prefix), nodes_.end(), [&](const auto& node) {
+                     return node.first.compare(0, prefix.size(), prefix) != 0;
+                 }));
+}
+
 bool FilesOverlay::deleteFile(const char* path) {
     PathKey key;
+    if (tooLong(path)) return false;
     if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
     if (found.state == State::Missing) return fail(kErrorFileNotFound);
@@ -327,6 +413,7 @@ bool FilesOverlay::deleteFile(const char* path) {
 
 bool FilesOverlay::createDirectory(const char* path) {
     PathKey key;
+    if (tooLong(path, kLongestFolderPath)) return false;
     if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     key.trailingSeparator = false;
     Found found = find(key);
@@ -343,6 +430,7 @@ bool FilesOverlay::createDirectory(const char* path) {
 
 bool FilesOverlay::removeDirectory(const char* path) {
     PathKey key;
+    if (tooLong(path)) return false;
     if (!windowsPathKeyOf(path, key)) return fail(kErrorInvalidName);
     Found found = find(key);
     if (found.state != State::Folder) return fail(kErrorFileNotFound);

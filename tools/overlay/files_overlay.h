@@ -23,12 +23,13 @@ struct Change {
         FileEmptied,        // createFile with CREATE_ALWAYS on a file that was there
         FileWritten,        // the last handle that wrote to the file was closed; size is its length
         FileMoved,          // moveFileReplace; replaced tells whether a file of the new name went
+        FolderMoved,        // moveFileReplace of a folder, with everything in it
         FileDeleted,        // deleteFile
         AttributesChanged,  // setFileAttributes that changed them; before and after
     };
     Kind kind = FolderMade;
     std::string path;  // as the caller wrote it
-    std::string to;    // FileMoved: the new name
+    std::string to;    // FileMoved, FolderMoved: the new name
     bool replaced = false;
     uint64_t size = 0;
     uint32_t before = 0;
@@ -50,8 +51,14 @@ struct TreeItem {
 // follows the same rules as the real backends (the files contract suite runs against it), so
 // the updater's own code can run over it and show what it would do.
 //
-// Moving a folder is refused: the updater moves files only. A path whose last name is a
-// device opens as a device does, holding nothing (see platform::PathKey::device).
+// A folder is moved with everything in it, as MoveFileExA renames one on its volume; what a
+// real folder holds is then kept as the overlay's own, under the new name, except a name the
+// code page cannot hold. Paths are held to Windows' narrow limits, which Wine does not keep
+// for folders: MAX_PATH for every call, and CreateDirectoryA's shorter one. A file's identity
+// is its node's, from the first call that reaches it; hard links of the real file system are
+// not followed.
+// A path whose last name is a device opens as a device does, holding nothing (see
+// platform::PathKey::device).
 class FilesOverlay final : public platform::Files {
 public:
     explicit FilesOverlay(platform::Files& real, Limits limits = {});
@@ -65,6 +72,7 @@ public:
     uint32_t getFileSize(platform::FileHandle file, uint32_t* high) override;
     uint32_t setFilePointer(platform::FileHandle file, int32_t distanceLow, int32_t* distanceHigh, uint32_t method) override;
     bool closeHandle(platform::FileHandle file) override;
+    bool getFileInformationByHandle(platform::FileHandle file, platform::FileIdentity* identity) override;
     // Nothing waits to reach a disk; like FlushFileBuffers it still wants write access.
     bool flushFileBuffers(platform::FileHandle file) override;
     uint32_t getFileAttributes(const char* path) override;
@@ -100,6 +108,7 @@ private:
         uint32_t attributes = 0;
         std::string name;  // the last path component as the caller wrote it
         std::shared_ptr<FileContent> content;
+        uint64_t index = 0;  // a file's identity, which moves with it
     };
     struct Found {
         State state = State::Missing;
@@ -121,6 +130,11 @@ private:
     bool hiddenByOverlay(const std::string& key) const;
     bool parentIsFolder(const platform::PathKey& path);
     Node& nodeFor(const platform::PathKey& path, const Found& found);
+    bool moveFolder(const platform::PathKey& source, const Found& moving, const platform::PathKey& target, const char* from, const char* to);
+    void keepBelow(const platform::PathKey& from, const Found& found, const platform::PathKey& to);
+    void forgetBelow(const std::string& key);
+    // Whether a path is longer than the narrow calls take; stores the error where it is.
+    bool tooLong(const char* path, size_t longest = platform::kMaxPath - 1);
     bool heldOpen(const std::string& key) const;
     Handle* handleOf(platform::FileHandle file) const;
     uint64_t realSizeOf(const std::string& realPath);
@@ -139,6 +153,7 @@ private:
     // What the real file system shows through, found by Windows' rule.
     platform::WindowsNameLookup realNames_;
     std::vector<std::unique_ptr<Handle>> handles_;
+    uint64_t nextIndex_ = 1;
     std::function<void(const Change&)> observer_;
     uint32_t lastError_ = 0;
 };

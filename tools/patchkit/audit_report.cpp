@@ -38,7 +38,7 @@ std::string line(const Disagreement& d) {
         case Disagreement::FolderMissing: return "missing folder: " + d.subject + because;
         case Disagreement::BackupLeft: return "backup left: " + d.subject + " beside " + d.other;
         case Disagreement::NotListed:
-            return "not listed: " + d.subject + (isFolderName(d.subject) ? "" : " (" + std::to_string(d.onDisk) + " bytes)");
+            return "not listed: " + d.subject + (isFolderName(d.subject) ? "" : " (" + std::to_string(d.onDisk) + " bytes)") + because;
         case Disagreement::Unrecordable: return "cannot be listed: " + d.subject + because;
         case Disagreement::ShortcutMissing: return "missing shortcut: " + d.subject + ": " + d.other + " is not there";
         case Disagreement::ShortcutFolderLeaves: return "shortcut folder leaves the Programs folders: " + d.subject + " gives " + d.other + because;

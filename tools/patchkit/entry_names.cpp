@@ -4,7 +4,6 @@
 
 #include "manifest/layouts.h"
 #include "manifest/manifests.h"
-#include "manifest/package_names.h"
 #include "platform/file_names.h"
 #include "platform/file_path.h"
 #include "platform/text.h"
@@ -75,7 +74,6 @@ std::string describeClash(const NameClash& clash, const std::string& other) {
     return {};
 }
 
-bool isInstallRecordName(const std::string& name) { return manifest::namesMatch(name.c_str(), manifest::kUninstallManifestName); }
 
 void KnownFolders::addDirectoryEntry(const std::string& name) {
     // The key is UTF-8 with '/' between names: every '/' in it is a separator.

@@ -37,9 +37,6 @@ std::vector<NameClash> findNameClashes(const std::vector<std::string>& names);
 // Why the later name of a clash cannot be carried beside `other`, the earlier one.
 std::string describeClash(const NameClash& clash, const std::string& other);
 
-// Whether an entry would land on the installation's record, Uninstallinf.dat at the top: the
-// updater would copy over it and then write its own record over the copy.
-bool isInstallRecordName(const std::string& name);
 
 // The folders that the updater has made once it has worked through some directory entries:
 // an entry makes its own folder and every folder above it.

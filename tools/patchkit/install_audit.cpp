@@ -146,7 +146,10 @@ private:
             if (owner != listed.end() && !manifest::isDirectoryEntry(entry(owner->second))) {
                 add({Disagreement::BackupLeft, displayText(item.name), displayText(entry(owner->second).name), 0, item.size, ""});
             } else {
-                add({Disagreement::NotListed, displayText(item.name), "", 0, item.size, ""});
+                add({Disagreement::NotListed, displayText(item.name), "", 0, item.size,
+                     manifest::isRecordTemporaryName(item.name) ? "named as a temporary file of the record: a save that did not finish "
+                                                                  "leaves one, and later saves pass it over"
+                                                                : ""});
             }
         }
     }

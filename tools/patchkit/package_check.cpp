@@ -227,9 +227,6 @@ struct Checker {
                     unjudged = {joined.path.size(), i};
                 }
             }
-            if (isInstallRecordName(name)) {
-                findings.error(manifestPath, entryField(i, "name"), "would overwrite the installation's own record");
-            }
             if (directory) {
                 folders.addDirectoryEntry(name);
                 continue;

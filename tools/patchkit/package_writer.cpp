@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/path_helpers.h"
+#include "manifest/manifest_problems.h"
 #include "manifest/package_names.h"
 #include "tools/patchkit/description.h"
 #include "tools/patchkit/entry_names.h"
@@ -132,8 +133,8 @@ bool makePackage(const MakeRequest& request, Findings& findings, Progress& progr
 
     std::vector<TreeItem> items = scanTree(request.newTree, ScanOptions{}, findings, progress);
     for (const TreeItem& item : items) {
-        if (isInstallRecordName(item.name)) {
-            findings.error(joinPath(request.newTree, item.relativePath), "", "would overwrite the installation's own record");
+        if (std::string why = manifest::recordNameProblem(item.name); !why.empty()) {
+            findings.error(joinPath(request.newTree, item.relativePath), "", why);
         }
     }
     if (findings.hasErrors()) return false;

@@ -190,8 +190,10 @@ private:
                 ++at;
                 return false;
             }
-            if (event.kind != RunEvent::FileChange || event.change.path != target) break;
+            // The older backup's attributes go before the move that replaces it.
             const Change& c = event.change;
+            if (event.kind == RunEvent::FileChange && c.kind == Change::AttributesChanged && c.path == engine::backupPathOf(target)) continue;
+            if (event.kind != RunEvent::FileChange || c.path != target) break;
             if (c.kind == Change::AttributesChanged) {
                 step.readOnlyCleared = (c.before & platform::kFileAttributeReadOnly) && !(c.after & platform::kFileAttributeReadOnly);
             } else if (c.kind == Change::FileMoved && c.to == engine::backupPathOf(target)) {
