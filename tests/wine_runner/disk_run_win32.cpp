@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include <map>
 #include <memory>
 
@@ -65,6 +67,7 @@ NameKeys keysBefore(const HostileUpdate& update, const std::string& folder, cons
     for (const manifest::ManifestEntry& e : update.updateEntries) {
         lookUp(e.name);
         lookUp(engine::backupPathOf(e.name));
+        if (manifest::isDirectoryEntry(e)) lookUp(std::string(e.name, std::strlen(e.name) - 1));
     }
     return [keys](const std::string& name) {
         auto found = keys.find(name);
