@@ -8,6 +8,7 @@
 #include "engine/engine_messages.h"
 #include "engine/joined_paths.h"
 #include "engine/target_lookups.h"
+#include "platform/file_path.h"
 #include "platform/files.h"
 
 namespace engine {
@@ -64,7 +65,13 @@ private:
             refuse(entry.name, messages::kPathTooLongSuffix);
             return;
         }
-        if (removal_) return;
+        // Where the look-up of a name answers with two files (a Linux folder under Wine holding
+        // a.txt beside A.txt), deleting one hands the name to the other, which a name listed
+        // again would then delete.
+        if (removal_) {
+            if (!manifest::isDirectoryEntry(entry) && entriesAnswering(target) > 1) refuse(target, messages::kDeleteFailedSuffix);
+            return;
+        }
         const std::string key = keyOf(target);
         if (manifest::isDirectoryEntry(entry)) {
             for (const std::string& folder : directoryChainOf(target)) {
@@ -84,6 +91,19 @@ private:
             refuse(target, messages::kBackupFailedSuffix);
             return;
         }
+        // Where the look-up of the name answers with more than one file (a Linux folder under
+        // Wine holding a.txt beside A.txt), moving the old file to its backup hands the name to
+        // the other one: the fresh copy could not be made without emptying it, and the old
+        // file could not be moved back. A backup name of two files would hide the old content
+        // behind the other one.
+        if (there && entriesAnswering(target) > 1) {
+            refuse(target, messages::kOpenFailedSuffix);
+            return;
+        }
+        if (there && entriesAnswering(backupPathOf(target)) > 1) {
+            refuse(target, messages::kBackupFailedSuffix);
+            return;
+        }
         // A name listed again is the file its first entry brought, which took its backup then;
         // where the file system keeps the two names apart (a folder that tells letter case),
         // the key merged two files, and the second would be lost to the first one's backup.
@@ -98,6 +118,22 @@ private:
         result_.fileBefore[i] = there;
     }
 
+    // How many of what the target's folder holds the file service's key takes for the target.
+    // Each folder is listed once, and only where a target in it holds a file.
+    size_t entriesAnswering(const std::string& target) {
+        const std::string folder = target.substr(0, platform::lastSeparatorOf(target) + 1);
+        auto [listing, fresh] = folderListings_.try_emplace(keyOf(folder));
+        if (fresh) {
+            std::vector<std::string> names;
+            platform::files().listFolder(folder.c_str(), names);
+            for (const std::string& name : names) {
+                if (!name.empty()) ++listing->second[keyOf(folder + name)];
+            }
+        }
+        auto found = listing->second.find(keyOf(target));
+        return found == listing->second.end() ? 0 : found->second;
+    }
+
     static bool oneFile(const std::string& first, const std::string& second) {
         platform::FileIdentity a, b;
         return !identityOf(first, a) || !identityOf(second, b) || a == b;
@@ -109,6 +145,8 @@ private:
     const std::string& dataFolder_;
     std::unordered_set<std::string> foldersMade_, backups_;
     std::unordered_map<std::string, std::string> written_;  // by key, the first target written
+    // By the folder's key, how many of its entries each key stands for.
+    std::unordered_map<std::string, std::unordered_map<std::string, size_t>> folderListings_;
     Preflight result_;
 };
 

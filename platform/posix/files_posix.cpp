@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_names.h"
 #include "platform/files.h"
 #include "platform/posix/posix_system.h"
 #include "platform/windows_file_rules.h"
@@ -299,6 +300,7 @@ public:
         if (hostPath.empty()) return failed(kErrorInvalidName);
         return ::rmdir(hostPath.c_str()) == 0 || failedWithErrno();
     }
+    bool listFolder(const char* folder, std::vector<std::string>& names) override { return listRealFolder(folder, names); }
 
     // The host resolves "." and ".." through the file system; here they are resolved by their
     // text, which differs only across symbolic links, and an installation holds none.

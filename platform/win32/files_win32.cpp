@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/files.h"
 #include "platform/win32/wide_text.h"
 
@@ -54,6 +56,16 @@ public:
     bool deleteFile(const char* path) override { return DeleteFileA(path) != FALSE; }
     bool createDirectory(const char* path) override { return CreateDirectoryA(path, nullptr) != FALSE; }
     bool removeDirectory(const char* path) override { return RemoveDirectoryA(path) != FALSE; }
+    bool listFolder(const char* folder, std::vector<std::string>& names) override {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((std::string(folder) + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        do {
+            if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return true;
+    }
     std::string fileKeyOf(const char* path) override {
         std::wstring wide = win32::wideAsTheNarrowCallsRead(path);
         if (wide.empty()) return {};

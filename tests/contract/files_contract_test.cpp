@@ -4,6 +4,7 @@
 // the files are laid out on disk, and what the case then sees goes through the overlay.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -204,6 +205,19 @@ TEST_P(FilesContract, AttributesTellFoldersAndReadOnlyFilesAndAMoveReplaces) {
     EXPECT_TRUE(files.moveFileReplace((folder / "new.txt").c_str(), old.c_str()));
     EXPECT_EQ(readBack("old.txt"), "new");
     EXPECT_FALSE(present("new.txt"));
+}
+
+// The pre-flight counts the names of a folder that one name may open.
+TEST_P(FilesContract, AListingNamesWhatTheFolderHoldsAsSpelledWithoutDotAndDotDot) {
+    folder.makeFolder("Sub");
+    folder.writeBytes("Gone.txt", "");
+    folder.writeBytes("a.TXT", "");
+    files.deleteFile((folder / "Gone.txt").c_str());
+    std::vector<std::string> names;
+    ASSERT_TRUE(files.listFolder(folder.path().c_str(), names));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Sub", "a.TXT"}));
+    EXPECT_FALSE(files.listFolder((folder / "missing\\").c_str(), names));
 }
 
 TEST_P(FilesContract, SizesAndPositionsPastFourGigabytesKeepTheirHighWord) {

@@ -115,6 +115,10 @@ public:
         if (record("removeDirectory", path)) return false;
         return real_.removeDirectory(path);
     }
+    bool listFolder(const char* folder, std::vector<std::string>& names) override {
+        if (record("listFolder", folder)) return false;
+        return real_.listFolder(folder, names);
+    }
     std::string fileKeyOf(const char* path) override { return real_.fileKeyOf(path); }
     uint32_t getLastError() override { return chosenError_ ? chosenError_ : real_.getLastError(); }
 

@@ -135,10 +135,12 @@ private:
         platform::PathKey readable;
         if (!platform::windowsPathKeyOf(name, readable) || !platform::isPathSeparatorAt(name, name.size() - 1)) return true;
         const std::string after = run_.installedKeyAfter(name);
-        // The folder's own name is asked without its separator: a file of that name holds it.
-        // A file that holds it after a success held it when the entry came, since no file entry
-        // goes over a folder.
-        if (run_.installedAfter.files.count(run_.installedKeyAfter(name.substr(0, name.size() - 1)))) return true;
+        // The folder's own name is asked without its separator: a file of that name, or of a
+        // folder's above it, holds it. A file that holds it after a success held it when the
+        // entry came, since no file entry goes over a folder.
+        for (std::string held = name.substr(0, name.size() - 1); !held.empty(); held = platform::getParentFolder(held)) {
+            if (run_.installedAfter.files.count(run_.installedKeyAfter(held))) return true;
+        }
         for (std::string key = run_.installedKeyBefore(name.substr(0, name.size() - 1)); !key.empty(); key = platform::parentKeyOf(key)) {
             bool there = run_.installedBefore.files.count(key) || run_.installedAfter.folders.count(after);
             for (size_t earlier = 0; earlier < index; ++earlier) {

@@ -495,6 +495,16 @@ void FilesOverlay::listInto(const PathKey& folder, const Found& found, const std
     }
 }
 
+// A real folder's twins (a.txt beside A.txt on Linux) are listed both, as Wine lists them.
+bool FilesOverlay::listFolder(const char* folder, std::vector<std::string>& names) {
+    PathKey key;
+    if (!windowsPathKeyOf(folder, key)) return false;
+    Found found = find(key);
+    if (found.state != State::Folder) return false;
+    for (const Child& child : visibleChildren(key, found)) names.push_back(child.leaf);
+    return true;
+}
+
 std::string FilesOverlay::fileKeyOf(const char* path) {
     PathKey key;
     return windowsPathKeyOf(path, key) ? key.key : std::string();

@@ -81,6 +81,7 @@ public:
     bool deleteFile(const char* path) override;
     bool createDirectory(const char* path) override;
     bool removeDirectory(const char* path) override;
+    bool listFolder(const char* folder, std::vector<std::string>& names) override;
     // Windows' rule on every host: packages go to Windows.
     std::string fileKeyOf(const char* path) override;
     uint32_t getLastError() override { return lastError_; }
