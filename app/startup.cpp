@@ -8,6 +8,7 @@
 #include "engine/path_limit.h"
 #include "engine/run_state.h"
 #include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "platform/ui.h"
 
 namespace app {
@@ -41,8 +42,8 @@ bool startUp(const char* commandLine, CRegistry& installationKey) {
 
     std::string modulePath = getModulePath();
     if (modulePath.empty()) return fail(messages::kUpdateManifestUnreadable);
-    run.UpdateFolder = getParentFolder(modulePath);
-    ensureTrailingSeparator(run.UpdateFolder);
+    run.UpdateFolder = platform::getParentFolder(modulePath);
+    platform::ensureTrailingSeparator(run.UpdateFolder);
     std::string updateManifestPath = run.UpdateFolder + manifest::kUpdateManifestName;
 
     if (manifest::loadUpdateManifest(updateManifestPath, run.updateManifest) != manifest::LoadResult::Loaded) {

@@ -13,6 +13,7 @@
 #include "engine/rollback.h"
 #include "engine/run_state.h"
 #include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "platform/process.h"
 #include "platform/ui.h"
 
@@ -52,9 +53,9 @@ RunOutcome runSequence() {
 
     engine::RunState& run = engine::runState();
     run.UpdateDataFolder = run.UpdateFolder + manifest::kPayloadFolderName;
-    ensureTrailingSeparator(run.UpdateDataFolder);
+    platform::ensureTrailingSeparator(run.UpdateDataFolder);
     run.InstallFolder = run.installationValue;
-    ensureTrailingSeparator(run.InstallFolder);
+    platform::ensureTrailingSeparator(run.InstallFolder);
     if (!foldersFit(run)) return RunOutcome::FoldersTooLong;
 
     // The sequence pumps no messages of its own: the engine serves the dialog between chunks.

@@ -3,6 +3,7 @@
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
 #include "manifest/whole_transfers.h"
+#include "platform/file_path.h"
 #include "platform/files.h"
 #include "support/file.h"
 
@@ -10,7 +11,7 @@ namespace manifest {
 namespace {
 
 // Beside the record, so that the replacing move stays within one folder and one volume.
-std::string folderOf(const std::string& path) { return path.substr(0, path.size() - support::fileNameOf(path).size()); }
+std::string folderOf(const std::string& path) { return path.substr(0, path.size() - platform::fileNameOf(path).size()); }
 
 // Makes a temporary file of its own under the first name of the pattern that is free: a file
 // or folder of the name, whatever it is (a product's own, or what a killed save left), is

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/file_path.h"
 #include "support/file_statistics.h"
 
 namespace support {
@@ -63,7 +64,7 @@ bool CFile::open(const std::string& path, FileOpenMode mode) {
     position = 0;
     baseOffset = 0;
     limit = fileSize;
-    name = fileNameOf(path);
+    name = platform::fileNameOf(path);
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_path.h"
 #include "platform/files.h"
 #include "platform/module_resources.h"
 
@@ -15,9 +14,6 @@ enum class FileSourceKind : int32_t { None = 0, DiskFile = 1, MemoryBuffer = 2, 
 // WriteNew is Write for a file that is not there yet: it never opens, and so never empties,
 // what a name already holds.
 enum class FileOpenMode : int32_t { Read = 0, Write = 1, ReadWrite = 2, WriteNew = 3 };
-
-// The file-name part of a path, which names a file's access statistics: the path helper's.
-using platform::fileNameOf;
 
 // The byte-stream object through which every manifest and payload file is read and written.
 // One object stands for one source at a time; transfers are unbuffered, so one call is one

@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The parent is everything before the last separator past index 0, or nothing.
-    std::string parent = app::getParentFolder(path);
-    std::string name = support::fileNameOf(path);
+    std::string parent = platform::getParentFolder(path);
+    std::string name = platform::fileNameOf(path);
     if (parent.empty()) {
         for (size_t i = 1; i < path.size(); ++i) require(!platform::isPathSeparatorAt(path, i));
     } else {
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A folder path ends in the separator it had or in one added backslash. Only bytes that
     // are no text end otherwise: after a lone lead byte the added 0x5C becomes its trail byte.
     std::string folder = path;
-    app::ensureTrailingSeparator(folder);
+    platform::ensureTrailingSeparator(folder);
     if (path.empty()) {
         require(folder.empty());
     } else if (folder == path) {

@@ -4,6 +4,7 @@
 #include "engine/run_state.h"
 #include "manifest/manifests.h"
 #include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "platform/seam.h"
 #include "platform/shell.h"
 #include "support/file.h"
@@ -31,7 +32,7 @@ void write(const std::string& path, const std::string& bytes) {
 
 // A file below a folder, with the folders on its way.
 void place(const std::string& folder, const std::string& name, const std::string& bytes) {
-    engine::createDirectoryChain(folder + name.substr(0, name.size() - support::fileNameOf(name).size()));
+    engine::createDirectoryChain(folder + name.substr(0, name.size() - platform::fileNameOf(name).size()));
     write(folder + name, bytes);
 }
 

@@ -15,6 +15,7 @@
 #include "engine/rollback.h"
 #include "engine/run_state.h"
 #include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/shell.h"
@@ -123,8 +124,8 @@ void createShortcuts(const std::string& install) {
     std::string folder = expanded(installed.shortcutFolderTemplate, folderUsable);
     if (!folderUsable) return;
     std::string user = shell.specialFolderPath(platform::kCsidlPrograms), common = shell.specialFolderPath(platform::kCsidlCommonPrograms);
-    app::ensureTrailingSeparator(user);
-    app::ensureTrailingSeparator(common);
+    platform::ensureTrailingSeparator(user);
+    platform::ensureTrailingSeparator(common);
     user += folder;
     common += folder;
     for (size_t k = 0; k < manifest::kShortcutSlotCount; ++k) {
@@ -170,7 +171,7 @@ app::RunOutcome runPlainUpdater(bool& copiesWhole) {
     engine::RunState& run = engine::runState();
     run.UpdateDataFolder = run.UpdateFolder + manifest::kPayloadFolderName + "\\";
     run.InstallFolder = run.installationValue;
-    app::ensureTrailingSeparator(run.InstallFolder);
+    platform::ensureTrailingSeparator(run.InstallFolder);
     app::ProgressDialog dialog = ui.showProgressDialog();
     bool succeeded = applyUpdate(ui, dialog, run.InstallFolder, run.UpdateDataFolder, copiesWhole);
     ui.destroyProgressDialog(dialog);

@@ -2,14 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "app/path_helpers.h"
+#include "platform/file_path.h"
 #include "platform/posix/posix_system.h"
 #include "support/file.h"
 
 namespace {
 
-using app::ensureTrailingSeparator;
-using app::getParentFolder;
-using support::fileNameOf;
+using platform::ensureTrailingSeparator;
+using platform::fileNameOf;
+using platform::getParentFolder;
 
 // "表" ends in 0x5C, "ソ" too; "ﾃ" is a half-width katakana, a single byte.
 const std::string kHyou = "\x95\x5C";

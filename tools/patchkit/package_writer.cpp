@@ -6,6 +6,7 @@
 #include "app/path_helpers.h"
 #include "manifest/manifest_problems.h"
 #include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "tools/patchkit/description.h"
 #include "tools/patchkit/entry_names.h"
 #include "tools/patchkit/field_text.h"
@@ -66,7 +67,7 @@ bool copyInto(const std::string& from, const std::string& to, uint64_t& copied, 
 // tarball, which carries the zip's), found the way the updater finds its own folder: the path
 // as CFile takes it, or empty when there is none there.
 std::string updaterBesideProgram() {
-    std::string folder = app::getParentFolder(app::getModulePath());
+    std::string folder = platform::getParentFolder(app::getModulePath());
     std::string path = folder + "\\" + manifest::kUpdaterProgramName;
     uint64_t size = 0;
     return !folder.empty() && sizeOfFile(path, size) ? path : std::string();

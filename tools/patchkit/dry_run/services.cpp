@@ -5,6 +5,7 @@
 #include "app/path_helpers.h"
 #include "engine/run_state.h"
 #include "manifest/layouts.h"
+#include "platform/file_path.h"
 #include "platform/files.h"
 #include "platform/module_file_name.h"
 
@@ -50,7 +51,7 @@ int RecordingMessageBoxes::messageBox(const char* text, const char* caption, uin
 
 bool RecordingShell::createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* workingDirectory,
                                      int showCommand) {
-    uint32_t folder = platform::files().getFileAttributes(app::getParentFolder(linkPath).c_str());
+    uint32_t folder = platform::files().getFileAttributes(platform::getParentFolder(linkPath).c_str());
     RunEvent event{RunEvent::ShortcutLink};
     event.text = linkPath;
     event.target = targetPath;
