@@ -5,6 +5,7 @@
 #include "manifest/text_fields.h"
 #include "platform/file_path.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "support/text_template.h"
 
 namespace engine {
@@ -25,6 +26,21 @@ std::string folderBelowPrograms(int csidl, const std::string& name) {
 bool linkIn(const std::string& folder, const std::string& name, std::string& link) {
     link = folder.empty() ? folder : folder + name + std::string(kLinkExtension);
     return fitsPathBuffer(link);
+}
+
+// The target's program and its command-line arguments, split at the first ".exe" (ASCII case
+// ignored) when a blank follows it. '.' lies below code page 932's trail bytes, so a match
+// starts at a character of its own.
+void splitArguments(std::string& targetPath, std::string& arguments) {
+    arguments.clear();
+    for (size_t at = 0; at + 4 <= targetPath.size(); ++at) {
+        if (!platform::equalsIgnoringAsciiCase(std::string_view(targetPath).substr(at, 4), ".exe")) continue;
+        if (at + 4 < targetPath.size() && targetPath[at + 4] == ' ') {
+            arguments = targetPath.substr(at + 5);
+            targetPath.resize(at + 4);
+        }
+        return;
+    }
 }
 
 }  // namespace
@@ -55,6 +71,13 @@ bool slotLinksOf(const manifest::ShortcutSlot& slot, std::string_view templateAr
     support::ExpandedTemplate name = support::expandTemplate(manifest::fieldText(slot.nameTemplate), templateArgument);
     if (!name.usable() || !fitsPathBuffer(name.text) || !shortcutNameProblem(folders.name, name.text).empty()) return false;
     return linkIn(folders.user, name.text, links.user) && linkIn(folders.common, name.text, links.common);
+}
+
+bool slotTargetOf(const manifest::ShortcutSlot& slot, const std::string& installFolder, std::string& program, std::string& arguments) {
+    program = installFolder;
+    program += manifest::fieldText(slot.target);
+    splitArguments(program, arguments);
+    return fitsPathBuffer(program);
 }
 
 }  // namespace engine

@@ -43,4 +43,10 @@ struct SlotLinks {
 };
 bool slotLinksOf(const manifest::ShortcutSlot& slot, std::string_view templateArgument, const ShortcutFolders& folders, SlotLinks& links);
 
+// The program a slot's link starts and its command-line arguments: the installation folder
+// joined to the slot's target, split at the first ".exe" (ASCII case ignored) that a blank
+// follows. False when the program's path would not fit a Windows path's 260 bytes; the
+// arguments are no path and take any length the field holds.
+bool slotTargetOf(const manifest::ShortcutSlot& slot, const std::string& installFolder, std::string& program, std::string& arguments);
+
 }  // namespace engine

@@ -23,21 +23,6 @@ bool sameShortcut(const ShortcutSlot& update, const ShortcutSlot& installed) {
            platform::equalsIgnoringAsciiCase(fieldText(update.target, kLongestPath), fieldText(installed.target, kLongestPath));
 }
 
-// The target's program and its command-line arguments, split at the first ".exe" (ASCII case
-// ignored) when a blank follows it. '.' lies below code page 932's trail bytes, so a match
-// starts at a character of its own.
-void splitArguments(std::string& targetPath, std::string& arguments) {
-    arguments.clear();
-    for (size_t at = 0; at + 4 <= targetPath.size(); ++at) {
-        if (!platform::equalsIgnoringAsciiCase(std::string_view(targetPath).substr(at, 4), ".exe")) continue;
-        if (at + 4 < targetPath.size() && targetPath[at + 4] == ' ') {
-            arguments = targetPath.substr(at + 5);
-            targetPath.resize(at + 4);
-        }
-        return;
-    }
-}
-
 // What one slot does, composed whole before anything on disk is touched. A link is empty
 // where there is nothing to do: no old shortcut, or a Programs folder that is not resolved.
 struct SlotWork {
@@ -49,11 +34,7 @@ bool planSlot(const ShortcutSlot& update, const ShortcutSlot& installed, std::st
               const ShortcutFolders& folders, const std::string& installFolder, SlotWork& work) {
     if (!slotLinksOf(update, templateArgument, folders, work.newLinks)) return false;
     if (installed.nameTemplate[0] != '\0' && !slotLinksOf(installed, templateArgument, folders, work.oldLinks)) return false;
-    work.targetPath = installFolder;
-    work.targetPath += fieldText(update.target);
-    if (!fitsPathBuffer(work.targetPath)) return false;
-    splitArguments(work.targetPath, work.arguments);
-    return true;
+    return slotTargetOf(update, installFolder, work.targetPath, work.arguments);
 }
 
 void record(ShortcutSlot& installed, const ShortcutSlot& update) {
