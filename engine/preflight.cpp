@@ -56,10 +56,10 @@ private:
             if (joined.fits()) continue;
             // A target that cannot be named cannot be looked at; a backup is made only of a file
             // that is there, and a folder only where nothing is there and no file will have been
-            // written (CreateDirectoryA makes nothing over a file).
+            // written or moved to as a backup (CreateDirectoryA makes nothing over a file).
             if (joined.kind == JoinedPath::Backup && (lookAt() == platform::kInvalidFileAttributes || (attributes & platform::kFileAttributeDirectory))) continue;
-            if (joined.kind == JoinedPath::Folder &&
-                (files.getFileAttributes(joined.path.c_str()) != platform::kInvalidFileAttributes || written_.count(keyOf(joined.path)))) {
+            if (joined.kind == JoinedPath::Folder && (files.getFileAttributes(joined.path.c_str()) != platform::kInvalidFileAttributes ||
+                                                      written_.count(keyOf(joined.path)) || backups_.count(keyOf(joined.path)))) {
                 continue;
             }
             refuse(entry.name, messages::kPathTooLongSuffix);

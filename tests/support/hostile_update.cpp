@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "manifest/manifests.h"
+#include "manifest/name_rule.h"
+#include "manifest/package_names.h"
+#include "platform/file_path.h"
 #include "platform/text_encoding.h"
 #include "tests/support/manifest_builder.h"
 #include "tools/patchkit/entry_names.h"
@@ -114,6 +117,24 @@ void drawShortcuts(const Choices& choose, HostileUpdate& update) {
     update.commonShortcutFolder = choose(3) == 0;
 }
 
+// The name `from` made `longer` bytes longer in its last component, wherever the case has it.
+void lengthenName(HostileUpdate& update, const std::string& from, size_t longer) {
+    std::string to = from;
+    size_t last = platform::lastSeparatorOf(std::string_view(from).substr(0, from.size() - 1));
+    to.insert(last == platform::kNoSeparator ? 0 : last + 1, longer, 'l');
+    if (to.size() >= manifest::kNameWidth) return;
+    for (auto* entries : {&update.updateEntries, &update.recordEntries}) {
+        for (manifest::ManifestEntry& e : *entries) {
+            if (e.name == from) std::memcpy(e.name, to.c_str(), to.size() + 1);
+        }
+    }
+    for (auto* files : {&update.payload, &update.installedFiles}) {
+        for (HostileUpdate::File& file : *files) {
+            if (file.name == from) file.name = to;
+        }
+    }
+}
+
 // Where the installation and the update lie: mostly a few bytes deep, else in a folder whose
 // length brings one entry's target, backup, payload or folder to Windows' limit (259 bytes;
 // 247 for CreateDirectoryA, without the separator that ends the entry) or within four of it.
@@ -123,6 +144,21 @@ void drawFolders(const Choices& choose, HostileUpdate& update) {
         const manifest::ManifestEntry& e = update.updateEntries[choose(static_cast<uint32_t>(count))];
         uint32_t kind = manifest::isDirectoryEntry(e) ? 3 : choose(3);
         length[kind == 2] = path - std::strlen(e.name) - (kind == 1 ? 4 : kind == 3 ? 11 : 0) - (kind == 2 ? 12 : 8);
+        // A backup is made only of a file that is there: one a Windows disk can hold.
+        bool holdable = std::string_view(e.name).find_first_of("<>:\"|?*\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
+                                                               "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F") == std::string_view::npos &&
+                        manifest::nameProblem(e.name).empty();
+        bool installed = false;
+        for (const HostileUpdate::File& file : update.installedFiles) installed = installed || patchkit::diskKeyOf(file.name) == patchkit::diskKeyOf(e.name);
+        if (kind < 2 && holdable && !installed && choose(4) != 0) update.installedFiles.push_back({e.name, std::string("old:") + e.name, false});
+        // The record beside the installation's files, and the manifest beside the updater, must
+        // still fit: what the folder cannot take, the entry's own name does.
+        size_t beside = kind == 2 ? length[1] + 7 + std::strlen(manifest::kUpdateManifestName)
+                                  : length[0] + 8 + std::strlen(manifest::kUninstallManifestName);
+        if (beside > 259 && length[kind == 2] < 300) {
+            length[kind == 2] -= beside - 259;
+            lengthenName(update, e.name, beside - 259);
+        }
     }
     auto folder = [](size_t pad) { return std::string(kHostileRoot) + (pad > 24 && pad < 300 ? std::string(pad - 24, 'p') + "\\" : ""); };
     update.installFolder = folder(length[0]) + "product\\";

@@ -30,6 +30,9 @@ using Kind = patchkit::Disagreement::Kind;
 // manifest: the run copies the whole payload, skips the shortcut, and is not started from it.
 const char* const kNotHeldToTheRun[] = {"the updater's record takes it for", "names the same file as", "is at the same path as",
                                         "is where the old file of"};
+// check's errors that (a) counts and (b) does not: the run refuses them only where the
+// installation has the file whose backup is too long, or lacks the folder that is.
+const char* const kHeldOnlyWhereTheRunRefuses[] = {"joined to the installation folder, with the \".bak\"", "makes a folder that"};
 
 bool startsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
 bool endsWith(const std::string& text, const std::string& end) { return text.size() >= end.size() && text.substr(text.size() - end.size()) == end; }
@@ -41,6 +44,11 @@ int heldEntryOf(const patchkit::Finding& finding) {
     bool held = startsWith(finding.field, "entry ") && endsWith(finding.field, " name");
     for (const char* start : kNotHeldToTheRun) held = held && !startsWith(finding.reason, start);
     return held ? std::atoi(finding.field.c_str() + 6) : -1;
+}
+
+bool heldOnlyWhereTheRunRefuses(const patchkit::Finding& finding) {
+    return std::any_of(std::begin(kHeldOnlyWhereTheRunRefuses), std::end(kHeldOnlyWhereTheRunRefuses),
+                       [&](const char* start) { return startsWith(finding.reason, start); });
 }
 
 // check's errors held to the run: the entries they are about, and the first in words.
@@ -58,7 +66,7 @@ Checked checked(const patchkit::CheckRequest& request) {
         result.anyError = result.anyError || finding.severity == patchkit::Severity::Error;
         if (heldEntryOf(finding) == -1) continue;
         result.atFault.insert(heldEntryOf(finding));
-        if (result.firstHeld.empty()) result.firstHeld = finding.field + ": " + finding.reason;
+        if (result.firstHeld.empty() && !heldOnlyWhereTheRunRefuses(finding)) result.firstHeld = finding.field + ": " + finding.reason;
     }
     return result;
 }
@@ -114,24 +122,6 @@ void auditAgrees(const Run& run, const std::vector<patchkit::Disagreement>& foun
 
 }  // namespace
 
-HostileUpdate belowALongFolder(HostileUpdate update, size_t folderBytes) {
-    const std::string folder = std::string(folderBytes - 1, 'f') + "\\";
-    auto deeper = [&](char (&name)[manifest::kNameWidth]) {
-        std::string longer = (folder + name).substr(0, manifest::kNameWidth - 1);
-        std::memset(name, 0, sizeof name);
-        std::memcpy(name, longer.data(), longer.size());
-    };
-    update.updateEntries.insert(update.updateEntries.begin(), manifest::ManifestEntry{});
-    for (auto* entries : {&update.updateEntries, &update.recordEntries}) {
-        for (manifest::ManifestEntry& e : *entries) deeper(e.name);
-    }
-    for (auto* files : {&update.payload, &update.installedFiles}) {
-        for (HostileUpdate::File& file : *files) file.name = folder + file.name;
-    }
-    for (std::string& name : update.installedFolders) name = folder + name;
-    return update;
-}
-
 Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun& run, const std::string& folder) {
     Agreement agreement;
     writeFile(folder + "update\\" + manifest::kUpdateManifestName, run.updateManifest);
@@ -173,8 +163,10 @@ Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun&
             }
         } else if (!name.empty()) {
             // Over MAX_PATH less its terminator: the entry's path or its backup's, four bytes
-            // longer, in the installation, and a file's payload in the data folder.
-            if (!(update.removal && folderEntry) && run.places.installFolder.size() + name.size() + (folderEntry || update.removal ? 0 : 4) > 259) {
+            // longer, in the installation, and a file's payload in the data folder. A folder the
+            // run makes leaves twelve bytes more for an 8.3 name below it.
+            size_t joined = run.places.installFolder.size() + name.size();
+            if (!(update.removal && folderEntry) && (folderEntry ? joined - 1 > 247 : joined + (update.removal ? 0 : 4) > 259)) {
                 foundByCheck(installOnly, name, "a path too long in the installation");
             }
             if (!update.removal && !folderEntry && data.size() + name.size() > 259) foundByCheck(updateOnly, name, "a path too long in the data folder");

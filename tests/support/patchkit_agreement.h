@@ -21,8 +21,4 @@ struct Agreement {
 };
 Agreement patchkitAgreement(const HostileUpdate& update, const HostileUpdateRun& run, const std::string& folder);
 
-// The case with every name below a folder of `folderBytes` bytes (separator included), which
-// its first entry makes: its paths in the installation then reach the system's limit.
-HostileUpdate belowALongFolder(HostileUpdate update, size_t folderBytes);
-
 }  // namespace testing_support

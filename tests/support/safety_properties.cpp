@@ -129,16 +129,24 @@ private:
 
     // A folder a success lists is there, unless a file held its name or one above it when its
     // entry came (installed, listed earlier, or the backup of one both): nothing moves a file
-    // for a folder. A last byte 0x5C of a character, or bytes no code page 932, make none.
+    // for a folder. Bytes no code page 932 make none; a last byte 0x5C of a character makes
+    // the folders up to its last separator.
     bool folderThere(size_t index) const {
-        const std::string name = update_.updateEntries[index].name;
+        std::string name = update_.updateEntries[index].name;
         platform::PathKey readable;
-        if (!platform::windowsPathKeyOf(name, readable) || !platform::isPathSeparatorAt(name, name.size() - 1)) return true;
+        if (!platform::windowsPathKeyOf(name, readable)) return true;
+        if (!platform::isPathSeparatorAt(name, name.size() - 1)) {
+            size_t last = platform::lastSeparatorOf(name);
+            if (last == platform::kNoSeparator) return true;
+            name.resize(last + 1);
+        }
         const std::string after = run_.installedKeyAfter(name);
         // The folder's own name is asked without its separator: a file of that name, or of a
         // folder's above it, holds it. A file that holds it after a success held it when the
-        // entry came, since no file entry goes over a folder.
-        for (std::string held = name.substr(0, name.size() - 1); !held.empty(); held = platform::getParentFolder(held)) {
+        // entry came, since no file entry goes over a folder: unless the folder was too long
+        // for CreateDirectoryA (247 bytes), when a later file may take its name.
+        const bool makeable = run_.places.installFolder.size() + name.size() - 1 <= 247;
+        for (std::string held = name.substr(0, name.size() - 1); makeable && !held.empty(); held = platform::getParentFolder(held)) {
             if (run_.installedAfter.files.count(run_.installedKeyAfter(held))) return true;
         }
         for (std::string key = run_.installedKeyBefore(name.substr(0, name.size() - 1)); !key.empty(); key = platform::parentKeyOf(key)) {
@@ -257,8 +265,15 @@ Verdict judgeHostileUpdate(const HostileUpdate& update) {
     HostileUpdateRun plain = runHostileUpdate(update, [&] { return runPlainUpdater(plainCopiesWhole); });
     // Nor where the plain steps moved a backup of this run on: the README's refusal of an entry
     // that is such a backup stands for it, and what they came to rests on later entries.
+    // Nor where a backup the plain steps made of a fresh copy holds the name of a folder the
+    // update makes: the product makes no such backup, so it makes that folder, or refuses it.
+    bool backupOverAFolder = false;
+    for (const manifest::ManifestEntry& e : update.updateEntries) {
+        std::string name = e.name;
+        backupOverAFolder |= manifest::isDirectoryEntry(e) && plain.installedAfter.files.count(diskKeyOf(name.substr(0, name.size() - 1)));
+    }
     verdict.heldToThePlainSteps = safetyViolations(update, plain).empty() && plainCopiesWhole && !plain.movedABackupOn() &&
-                                  run.faultStruckAt == plain.faultStruckAt;
+                                  run.faultStruckAt == plain.faultStruckAt && !(backupOverAFolder && plain.backedUpAFreshCopy());
     // Where the plain steps fail too, the updater may refuse first, having changed nothing.
     bool refusedFirst = !run.succeeded() && !plain.succeeded() && run.installedAfter.files == run.installedBefore.files &&
                         run.installedAfter.folders == run.installedBefore.folders;

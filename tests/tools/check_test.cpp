@@ -193,27 +193,29 @@ TEST_F(CheckTest, DeeperFolderEntryAlsoMakesTheFoldersAboveIt) {
 }
 
 TEST_F(CheckTest, PathsTooLongForTheInstallationFolderAreErrors) {
-    // The folder gets its separator added. The longest joined texts are the shortcut target
-    // "Sample.exe /settings" (20 bytes) and the name "表\深い\data.bin" (16 bytes), whose backup
-    // adds ".bak".
+    // The folder gets its separator added. The longest joined texts are the name
+    // "表\深い\data.bin" (16 bytes), whose backup adds ".bak", and the folder "表\深い" (7 bytes)
+    // that CreateDirectoryA makes; the shortcut target "Sample.exe /settings" is a program of 10.
     auto folderOf = [](size_t bytes) { return "C:" + std::string(bytes - 3, 'p'); };
     EXPECT_EQ(check({"--install-path", folderOf(239)}).status, 0);
     Outcome target = check({"--install-path", folderOf(240)});
-    EXPECT_EQ(findingsOf(target), "error: " + manifestPrefix() +
-                                      "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 260 bytes; at most 259 fit\n" +
-                                      "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder, with the \".bak\" of its "
-                                      "backup, takes 260 bytes; at most 259 fit; the updater refuses the update before any change\n" +
-                                      "note: " + manifestPrefix() + "without --update-path the paths joined to the update's data folder were not "
-                                      "judged; the longest, for entry 5 name, adds 16 bytes to it, so the folder Update.exe runs from may take at "
-                                      "most 238 bytes with its separator\n");
+    const std::string backupOf5 = "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder, with the \".bak\" of its "
+                                  "backup, takes 260 bytes; at most 259 fit; the updater refuses the update before any change wherever the "
+                                  "installation has the file\n";
+    EXPECT_EQ(findingsOf(target), backupOf5 + "note: " + manifestPrefix() + "without --update-path the paths joined to the update's data folder were not "
+                                  "judged; the longest, for entry 5 name, adds 16 bytes to it, so the folder Update.exe runs from may take at "
+                                  "most 238 bytes with its separator\n");
     Outcome both = check({"--install-path", folderOf(244), "--update-path", "C:\\Update"});
     EXPECT_EQ(both.status, 1);
     // The record's own path, folder and "Uninstallinf.dat", is as long as the longest name.
-    EXPECT_EQ(findingsOf(both), "error: --install-path: the path of the installation's record takes 260 bytes; at most 259 fit\n"
-                                "error: " + manifestPrefix() +
-                                    "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n" +
-                                    "error: " + manifestPrefix() + "entry 5 name: joined to the installation folder, with the \".bak\" of its "
-                                    "backup, takes 264 bytes; at most 259 fit; the updater refuses the update before any change\n");
+    auto folderMade = [&](int entry, size_t bytes) {
+        return "error: " + manifestPrefix() + "entry " + std::to_string(entry) + " name: makes a folder that, joined to the installation folder, takes " +
+               std::to_string(bytes) + " bytes; at most 247 fit (CreateDirectoryA keeps room for an 8.3 name below it); the updater refuses the "
+               "update before any change wherever the installation lacks the folder\n";
+    };
+    EXPECT_EQ(findingsOf(both), "error: --install-path: the path of the installation's record takes 260 bytes; at most 259 fit\n" +
+                                    folderMade(1, 249) + folderMade(4, 251) + "error: " + manifestPrefix() +
+                                    "entry 5 name: joined to the installation folder takes 260 bytes; at most 259 fit\n");
     Outcome record = check({"--install-path", "C:\\" + std::string(244, 'r') + "\\"});
     EXPECT_NE(record.out.find("error: --install-path: the path of the installation's record takes 264 bytes; at most 259 fit"),
               std::string::npos);
@@ -232,7 +234,8 @@ TEST_F(CheckTest, ShortcutTargetTooLongOrTemplateUnsafeAreErrors) {
     EXPECT_EQ(findingsOf(run), "error: " + manifestPrefix() + "UpdateHeader.shortcuts[0].nameTemplate: holds \"%d\"; only \"%s\" and \"%%\" may appear\n" +
                                    "error: " + manifestPrefix() + "UpdateHeader.shortcuts[1].nameTemplate: gives a link the updater refuses "
                                    "(name has a \".\" or \"..\" component); the updater skips this shortcut\n" +
-                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[2].target: joined to the installation folder takes 264 bytes; at most 259 fit\n" +
+                                   "error: " + manifestPrefix() + "UpdateHeader.shortcuts[2].target: names a program whose path joined to the "
+                                   "installation folder takes 264 bytes; at most 259 fit; the updater makes no shortcut for the slot\n" +
                                    "error: " + manifestPrefix() + "UpdateHeader.shortcuts[3].nameTemplate: gives a link the updater refuses "
                                    "(a component of the name is a reserved device name); the updater skips this shortcut\n");
 }

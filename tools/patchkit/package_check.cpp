@@ -6,7 +6,9 @@
 #include <unordered_set>
 
 #include "engine/backup_name.h"
+#include "engine/joined_paths.h"
 #include "engine/path_limit.h"
+#include "engine/shortcut_links.h"
 #include "manifest/manifests.h"
 #include "manifest/name_rule.h"
 #include "manifest/package_names.h"
@@ -28,9 +30,9 @@ namespace {
 
 using engine::kLongestPath;
 
-// A path of `length` bytes, over the longest the system's path buffer holds.
-std::string pathTooLong(size_t length) {
-    return "takes " + std::to_string(length) + " bytes; at most " + std::to_string(kLongestPath) + " fit";
+// A path of `length` bytes, over the `longest` that fit.
+std::string pathTooLong(size_t length, size_t longest = kLongestPath) {
+    return "takes " + std::to_string(length) + " bytes; at most " + std::to_string(longest) + " fit";
 }
 
 // The progress dialog's status line is one line STATUS_LINE_WIDTH dialog units wide in the
@@ -43,33 +45,20 @@ constexpr size_t kStatusLineCells = STATUS_LINE_WIDTH / 4;
 
 std::string entryField(size_t i, const char* part) { return "entry " + std::to_string(i) + " " + part; }
 
-// The paths the updater joins for an entry and checks, before its first change, against the
-// system's path buffer: the target in the installation, its backup beside it, and the payload
-// in the update's data folder. Only those the mode builds count: a removal never reads the
-// payload nor makes a backup, and skips directory entries altogether.
-struct JoinedPath {
-    enum Kind { Target, Backup, Payload } kind;
-    std::string path;
-};
-
-std::vector<JoinedPath> joinedPathsOf(const manifest::ManifestEntry& entry, bool removal, const std::string& installFolder,
-                                      const std::string& dataFolder) {
-    std::string target = installFolder + entry.name;
-    if (manifest::isDirectoryEntry(entry)) {
-        if (removal) return {};
-        return {{JoinedPath::Target, target}};
-    }
-    if (removal) return {{JoinedPath::Target, target}};
-    return {{JoinedPath::Backup, engine::backupPathOf(target)}, {JoinedPath::Payload, dataFolder + entry.name}};
-}
+using engine::JoinedPath;
 
 std::string tooLongText(const JoinedPath& joined) {
+    const std::string tooLong = pathTooLong(joined.path.size(), joined.longest);
     switch (joined.kind) {
-        case JoinedPath::Target: return "joined to the installation folder " + pathTooLong(joined.path.size());
+        case JoinedPath::Target: return "joined to the installation folder " + tooLong;
         case JoinedPath::Backup:
             return "joined to the installation folder, with the \"" + std::string(engine::kBackupSuffix) + "\" of its backup, " +
-                   pathTooLong(joined.path.size()) + "; the updater refuses the update before any change";
-        case JoinedPath::Payload: return "joined to the update's data folder " + pathTooLong(joined.path.size());
+                   tooLong + "; the updater refuses the update before any change wherever the installation has the file";
+        case JoinedPath::Payload: return "joined to the update's data folder " + tooLong;
+        case JoinedPath::Folder:
+            return "makes a folder that, joined to the installation folder, " + tooLong +
+                   " (CreateDirectoryA keeps room for an 8.3 name below it); the updater refuses the update before any change "
+                   "wherever the installation lacks the folder";
     }
     return {};
 }
@@ -84,10 +73,11 @@ struct Checker {
     // The payload as the updater finds it: by Windows' rule for names, whatever the host's.
     platform::WindowsNameLookup payloadNames{platform::files()};
     std::string realDataFolder;  // code page 932, as the host names it; empty when there is none
-    // The longest of the paths joined to a folder not stated: the bytes they add to it, and
-    // the entry.
+    // Of the paths joined to a folder not stated, the one that leaves the least room for it:
+    // the bytes it adds, the room, and the entry.
     struct Unjudged {
         size_t length = 0;
+        size_t room = kLongestPath + 1;
         size_t entry = 0;
     } unjudgedInstall, unjudgedData;
 
@@ -101,11 +91,12 @@ struct Checker {
             } else if (std::string refused = linkNameProblem(slot.nameTemplate); !refused.empty()) {
                 findings.error(manifestPath, field + ".nameTemplate", refused);
             }
-            if (!installFolder.empty() && std::memchr(slot.target, 0, sizeof slot.target) != nullptr) {
-                size_t length = installFolder.size() + std::strlen(slot.target);
-                if (length > kLongestPath) {
-                    findings.error(manifestPath, field + ".target", "joined to the installation folder " + pathTooLong(length));
-                }
+            std::string program, arguments;
+            if (!installFolder.empty() && std::memchr(slot.target, 0, sizeof slot.target) != nullptr &&
+                !engine::slotTargetOf(slot, installFolder, program, arguments)) {
+                findings.error(manifestPath, field + ".target",
+                               "names a program whose path joined to the installation folder " + pathTooLong(program.size()) +
+                                   "; the updater makes no shortcut for the slot");
             }
         }
     }
@@ -218,13 +209,17 @@ struct Checker {
                                  "ends in a double-byte character whose second byte is 0x5C; the updater takes it for a folder");
             }
             // A folder not stated is empty here, so that a path joined to it is what it adds.
-            for (const JoinedPath& joined : joinedPathsOf(entry, request.removal, installFolder, dataFolder)) {
+            // Each folder's first path that does not fit is told: the later ones are longer.
+            bool toldInstall = false, toldData = false;
+            for (const JoinedPath& joined : engine::joinedPathsOf(entry, request.removal, installFolder, dataFolder)) {
                 bool inData = joined.kind == JoinedPath::Payload;
                 Unjudged& unjudged = inData ? unjudgedData : unjudgedInstall;
+                bool& told = inData ? toldData : toldInstall;
                 if (inData ? request.hasUpdatePath : request.hasInstallPath) {
-                    if (joined.path.size() > kLongestPath) findings.error(manifestPath, entryField(i, "name"), tooLongText(joined));
-                } else if (joined.path.size() > unjudged.length) {
-                    unjudged = {joined.path.size(), i};
+                    if (!joined.fits() && !told) findings.error(manifestPath, entryField(i, "name"), tooLongText(joined));
+                    told = told || !joined.fits();
+                } else if (joined.longest - std::min(joined.longest, joined.path.size()) < unjudged.room) {
+                    unjudged = {joined.path.size(), joined.longest - std::min(joined.longest, joined.path.size()), i};
                 }
             }
             if (directory) {
@@ -263,13 +258,13 @@ struct Checker {
     void unjudgedLengths() {
         if (request.hasInstallPath == request.hasUpdatePath) return;
         const Unjudged& unjudged = request.hasInstallPath ? unjudgedData : unjudgedInstall;
-        if (unjudged.length == 0) return;
+        if (unjudged.room > kLongestPath) return;
         std::string joinedTo = request.hasInstallPath ? "the update's data folder" : "the installation folder";
         // The data folder is the update's folder with "data\" after it.
         size_t below = request.hasInstallPath ? std::strlen(manifest::kPayloadFolderName) + 1 : 0;
         std::string folder = request.hasInstallPath ? "the folder Update.exe runs from" : "the installation folder";
-        std::string room = unjudged.length + below < kLongestPath
-                               ? folder + " may take at most " + std::to_string(kLongestPath - unjudged.length - below) + " bytes with its separator"
+        std::string room = unjudged.room > below
+                               ? folder + " may take at most " + std::to_string(unjudged.room - below) + " bytes with its separator"
                                : "no " + folder + " is short enough";
         findings.note(manifestPath, "",
                       std::string("without ") + (request.hasInstallPath ? "--update-path" : "--install-path") + " the paths joined to " +
