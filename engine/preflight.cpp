@@ -55,13 +55,12 @@ private:
         for (const JoinedPath& joined : joinedPathsOf(entry, removal_, installFolder_, dataFolder_)) {
             if (joined.fits()) continue;
             // A target that cannot be named cannot be looked at; a backup is made only of a file
-            // that is there, and a folder only where nothing is there and no file will have been
-            // written or moved to as a backup (CreateDirectoryA makes nothing over a file).
-            if (joined.kind == JoinedPath::Backup && (lookAt() == platform::kInvalidFileAttributes || (attributes & platform::kFileAttributeDirectory))) continue;
-            if (joined.kind == JoinedPath::Folder && (files.getFileAttributes(joined.path.c_str()) != platform::kInvalidFileAttributes ||
-                                                      written_.count(keyOf(joined.path)) || backups_.count(keyOf(joined.path)))) {
+            // that is there and that no earlier entry brought.
+            if (joined.kind == JoinedPath::Backup && (lookAt() == platform::kInvalidFileAttributes ||
+                                                      (attributes & platform::kFileAttributeDirectory) || written_.count(keyOf(target)))) {
                 continue;
             }
+            if (joined.kind == JoinedPath::Folder && !folderWillBeMade(joined.path)) continue;
             refuse(entry.name, messages::kPathTooLongSuffix);
             return;
         }
@@ -116,6 +115,20 @@ private:
             return;
         }
         result_.fileBefore[i] = there;
+    }
+
+    // CreateDirectoryA makes nothing over a file, nor below one: the longest folder of a
+    // directory entry is made only where it is missing and no file holds it or a folder above
+    // it, now or once an earlier entry has written or backed up a file there.
+    bool folderWillBeMade(const std::string& longest) {
+        platform::Files& files = platform::files();
+        if (files.getFileAttributes(longest.c_str()) != platform::kInvalidFileAttributes) return false;
+        for (const std::string& folder : directoryChainOf(longest)) {
+            const uint32_t attributes = files.getFileAttributes(folder.c_str());
+            const bool file = attributes != platform::kInvalidFileAttributes && !(attributes & platform::kFileAttributeDirectory);
+            if (file || written_.count(keyOf(folder)) || backups_.count(keyOf(folder))) return false;
+        }
+        return true;
     }
 
     // How many of what the target's folder holds the file service's key takes for the target.

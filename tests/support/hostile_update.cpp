@@ -145,9 +145,8 @@ void drawFolders(const Choices& choose, HostileUpdate& update) {
         uint32_t kind = manifest::isDirectoryEntry(e) ? 3 : choose(3);
         length[kind == 2] = path - std::strlen(e.name) - (kind == 1 ? 4 : kind == 3 ? 11 : 0) - (kind == 2 ? 12 : 8);
         // A backup is made only of a file that is there: one a Windows disk can hold.
-        bool holdable = std::string_view(e.name).find_first_of("<>:\"|?*\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
-                                                               "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F") == std::string_view::npos &&
-                        manifest::nameProblem(e.name).empty();
+        bool holdable = manifest::nameProblem(e.name).empty();
+        for (const char* c = e.name; *c; ++c) holdable = holdable && static_cast<uint8_t>(*c) >= 0x20 && !std::strchr("<>\"|?*", *c);
         bool installed = false;
         for (const HostileUpdate::File& file : update.installedFiles) installed = installed || patchkit::diskKeyOf(file.name) == patchkit::diskKeyOf(e.name);
         if (kind < 2 && holdable && !installed && choose(4) != 0) update.installedFiles.push_back({e.name, std::string("old:") + e.name, false});

@@ -129,12 +129,16 @@ private:
 
     // A folder a success lists is there, unless a file held its name or one above it when its
     // entry came (installed, listed earlier, or the backup of one both): nothing moves a file
-    // for a folder. Bytes no code page 932 make none; a last byte 0x5C of a character makes
-    // the folders up to its last separator.
+    // for a folder. Bytes no code page 932 make none, nor characters Windows refuses in a name
+    // (below 0x20, and <>"|?*); a last byte 0x5C of a character makes the folders up to its
+    // last separator.
     bool folderThere(size_t index) const {
         std::string name = update_.updateEntries[index].name;
         platform::PathKey readable;
         if (!platform::windowsPathKeyOf(name, readable)) return true;
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (platform::isSingleByteCharacterAt(name, i) && (static_cast<uint8_t>(name[i]) < 0x20 || std::strchr("<>\"|?*", name[i]))) return true;
+        }
         if (!platform::isPathSeparatorAt(name, name.size() - 1)) {
             size_t last = platform::lastSeparatorOf(name);
             if (last == platform::kNoSeparator) return true;
