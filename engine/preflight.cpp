@@ -132,7 +132,7 @@ private:
     }
 
     // How many of what the target's folder holds the file service's key takes for the target.
-    // Each folder is listed once, and only where a target in it holds a file.
+    // Each folder is listed once, when a target in it is first asked about.
     size_t entriesAnswering(const std::string& target) {
         const std::string folder = target.substr(0, platform::lastSeparatorOf(target) + 1);
         auto [listing, fresh] = folderListings_.try_emplace(keyOf(folder));
