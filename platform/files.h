@@ -118,9 +118,10 @@ public:
     virtual bool removeDirectory(const char* path) = 0;
 
     // FindFirstFileA(folder + "*"), the folder ending in a separator, FindNextFileA until it
-    // fails, FindClose: the names of what the folder holds ("." and ".." left out), false where it cannot be listed. Under
-    // Wine a Linux folder may hold a.txt beside A.txt, two entries for one name: the look-up
-    // of either name opens the exact one while it is there, and the other once it is gone.
+    // fails, FindClose: the names of what the folder holds ("." and ".." left out), false
+    // where it cannot be listed. Under Wine a Linux folder may hold a.txt beside A.txt, two
+    // entries for one name: the look-up of either name opens the exact one while it is
+    // there, and the other once it is gone.
     virtual bool listFolder(const char* folder, std::vector<std::string>& names) = 0;
 
     // Whether two paths name one file is the file system's question: the key of a path,

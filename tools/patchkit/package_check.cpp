@@ -218,8 +218,8 @@ struct Checker {
                 if (inData ? request.hasUpdatePath : request.hasInstallPath) {
                     if (!joined.fits() && !told) findings.error(manifestPath, entryField(i, "name"), tooLongText(joined));
                     told = told || !joined.fits();
-                } else if (joined.longest - std::min(joined.longest, joined.path.size()) < unjudged.room) {
-                    unjudged = {joined.path.size(), joined.longest - std::min(joined.longest, joined.path.size()), i};
+                } else if (size_t room = joined.longest - std::min(joined.longest, joined.path.size()); room < unjudged.room) {
+                    unjudged = {joined.path.size(), room, i};
                 }
             }
             if (directory) {
